@@ -1,0 +1,34 @@
+#include "app/platform.h"
+
+#include <GL/freeglut.h>
+#include <GL/glx.h>
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+
+#include <cstring>
+
+bool x_display_available() {
+  Display* display = XOpenDisplay(nullptr);
+  if (display == nullptr) return false;
+  XCloseDisplay(display);
+  return true;
+}
+
+void move_pointer(int x, int y) {
+  glutWarpPointer(x, y);
+}
+
+void set_window_title_utf8(const char* utf8_title) {
+  Display* display = glXGetCurrentDisplay();
+  const Window window = static_cast<Window>(glXGetCurrentDrawable());
+  if (display == nullptr || window == 0 || utf8_title == nullptr) return;
+  const Atom net_wm_name = XInternAtom(display, "_NET_WM_NAME", False);
+  const Atom net_wm_icon_name = XInternAtom(display, "_NET_WM_ICON_NAME", False);
+  const Atom utf8_string = XInternAtom(display, "UTF8_STRING", False);
+  const auto* bytes = reinterpret_cast<const unsigned char*>(utf8_title);
+  const int length = static_cast<int>(std::strlen(utf8_title));
+  XChangeProperty(display, window, net_wm_name, utf8_string, 8, PropModeReplace, bytes, length);
+  XChangeProperty(display, window, net_wm_icon_name, utf8_string, 8, PropModeReplace, bytes,
+                  length);
+  XFlush(display);
+}

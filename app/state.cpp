@@ -1,0 +1,42 @@
+#include "app/state.h"
+
+#include <GL/gl.h>
+#include <GL/glu.h>
+
+#include "app/gamesystem.h"
+#include "app/platform.h"
+#include "screens/menu_state.h"
+#include "screens/play_state.h"
+
+std::map<state_enum, State*> State::State_list;
+
+void State::statetransfer_init(Gamesystem*) {}
+void State::mouse(int, int, int, int, Gamesystem*) {}
+void State::mouse_move(int, int, Gamesystem*) {}
+void State::keyboard(unsigned char, int, int, Gamesystem*) {}
+void State::sp_keyboard(int, int, int) {}
+void State::timer(int, Gamesystem*) {}
+void State::display(Gamesystem*) {}
+
+// Shared by every screen: the 3D projection over the whole window, pointer re-centred.
+void State::resize(int w, int h, Gamesystem* sys) {
+  sys->width = w;
+  sys->height = h;
+  glViewport(0, 0, w, h);
+  glMatrixMode(GL_PROJECTION);
+  glLoadIdentity();
+  gluPerspective(60.0, static_cast<double>(w) / static_cast<double>(h), 1.0, 200.0);
+  glMatrixMode(GL_MODELVIEW);
+  move_pointer(w / 2, h / 2);
+}
+
+State* State::state_transfer(state_enum nextstate) {
+  return State_list[nextstate];
+}
+
+State* Create_StateInstance() {
+  State::State_list.insert({MENU, new Menu_State()});
+  State::State_list.insert({PLAY, new Play_State()});
+  State::State_list.insert({GAMEOVER, new Gameover_State()});
+  return State::State_list[MENU];
+}

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <vector>
+
+namespace kvo {
+
+// Draws one line of half-width ASCII and full-width Japanese text at a window pixel position
+// (origin top-left, y down) from a square bitmap font decoded into memory.
+class glKanji {
+ public:
+  explicit glKanji(int _code);
+  glKanji(const char* filename, int _code);
+  ~glKanji();
+  glKanji(const glKanji&) = delete;
+  glKanji& operator=(const glKanji&) = delete;
+
+  void init();
+  bool load(const char* filename);
+  const unsigned char* getChar(int index);
+  void print(int x, int y, const char* str);
+
+  int font_size;
+  int glyph_bytes;
+  int glyph_count;
+  int code;  // 0 = Shift-JIS, 1 = EUC-JP, other = JIS bytes as they are
+  std::vector<unsigned char> glyphs;
+};
+
+}  // namespace kvo

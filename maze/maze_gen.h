@@ -1,0 +1,22 @@
+#pragma once
+
+#include <cstdint>
+
+// Wall-extension maze generator on fixed global storage.
+struct _MARK {
+  std::int32_t x;  // column
+  std::int32_t y;  // row
+};
+
+extern int g_maze[104][104];  // [row][column]: 0 open, 1 wall
+extern int CX;                // working width = requested width + 4
+extern int CYY;               // working height = requested height + 4
+extern _MARK g_mark[2704];
+extern int g_markpt;
+
+int create_vorna(int _CX, int _CY);
+void make_maze();
+void expand_wall(int x, int y);
+void init_mark();
+void set_mark(int x, int y);
+int get_mark(int* x, int* y);

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <list>
+#include <vector>
+
+#include "gfx/vectord.h"
+
+class field_object;
+
+constexpr double CELL_SIZE = 5.0;
+
+// The playing field of one stage: the maze grid, the objects in it, the wall marks and the
+// player's position. Owns the objects of both lists.
+class Vorna_Field {
+ public:
+  Vorna_Field();
+  ~Vorna_Field();
+  Vorna_Field(const Vorna_Field&) = delete;
+  Vorna_Field& operator=(const Vorna_Field&) = delete;
+
+  int field_init(int width, int height);
+  bool move_enable(VECTORD nextpt);
+  bool is_goal(VECTORD pt);
+  VECTORD find_enemy(VECTORD nextpt);
+  int buttai_draw();
+  int field_draw();
+
+  std::vector<std::vector<char>> grid;
+  std::vector<VECTORD> markings;
+  std::list<field_object*> enemy_list;
+  std::list<field_object*> item_list;
+  VECTORD player_pos;
+};
+
+int draw_marking(std::vector<VECTORD>& marking_vec);

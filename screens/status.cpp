@@ -1,0 +1,4 @@
+#include "screens/status.h"
+
+// PLACEHOLDER
+void draw_info(Gamesystem*, int) {}

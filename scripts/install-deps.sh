@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# Installs every Debian package the game, its asset tools and its tests need.
+# Safe to run again: apt-get skips what is already there.
+set -euo pipefail
+
+PACKAGES=(
+  # toolchain
+  build-essential g++ cmake make pkg-config git
+  # OpenGL 1.1 + GLU + GLUT, rendered by Mesa (llvmpipe when there is no GPU)
+  freeglut3-dev libgl1-mesa-dev libglu1-mesa-dev libgl1-mesa-dri libx11-dev
+  # sound: SDL2_mixer (MIDI through FluidSynth, waves), ALSA for its quiet error handler,
+  # and a small General MIDI soundfont
+  libsdl2-mixer-dev libasound2-dev timgm6mb-soundfont
+  # font sources: Shinonome 16-dot bitmap fonts, read with FreeType by tools/
+  libfreetype-dev xfonts-shinonome
+  # headless testing: virtual X server, input injection, window inspection, screenshots
+  xvfb xauth xdotool x11-utils x11-apps imagemagick
+  # test and benchmark frameworks
+  googletest libgtest-dev libbenchmark-dev gdb
+)
+
+missing=()
+for p in "${PACKAGES[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$p")
+  fi
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+  exit 0
+fi
+
+SUDO=""
+if [ "$(id -u)" -ne 0 ]; then
+  SUDO="sudo"
+fi
+echo "Installing: ${missing[*]}"
+$SUDO apt-get update
+DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y --no-install-recommends "${missing[@]}"

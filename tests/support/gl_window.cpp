@@ -1,0 +1,78 @@
+#include "support/gl_window.h"
+
+#include <GL/freeglut.h>
+
+#include <chrono>
+#include <thread>
+
+namespace gltest {
+namespace {
+
+int g_window = 0;
+bool g_exposed = false;
+
+void on_display() {
+  g_exposed = true;
+}
+void on_reshape(int, int) {}
+
+}  // namespace
+
+void pump_events(int rounds) {
+  for (int i = 0; i < rounds; ++i) {
+    glutMainLoopEvent();
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+}
+
+void open_window(int width, int height) {
+  if (g_window == 0) {
+    int argc = 1;
+    char name[] = "vorna-test";
+    char* argv[] = {name, nullptr};
+    glutInitWindowPosition(1, 1);
+    glutInitWindowSize(width, height);
+    glutInit(&argc, argv);
+    glutSetOption(GLUT_ACTION_ON_WINDOW_CLOSE, GLUT_ACTION_GLUTMAINLOOP_RETURNS);
+    glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
+    g_window = glutCreateWindow("vorna-test");
+    glutDisplayFunc(on_display);
+    glutReshapeFunc(on_reshape);
+    for (int i = 0; i < 400 && !g_exposed; ++i) pump_events(1);
+  }
+  glutSetWindow(g_window);
+  if (glutGet(GLUT_WINDOW_WIDTH) != width || glutGet(GLUT_WINDOW_HEIGHT) != height) {
+    glutReshapeWindow(width, height);
+    for (int i = 0; i < 400; ++i) {
+      pump_events(1);
+      if (glutGet(GLUT_WINDOW_WIDTH) == width && glutGet(GLUT_WINDOW_HEIGHT) == height) break;
+    }
+  }
+  glViewport(0, 0, width, height);
+}
+
+Rgb Frame::at(int x, int y) const {
+  const std::size_t i = (static_cast<std::size_t>(y) * width + x) * 3;
+  return {rgb[i], rgb[i + 1], rgb[i + 2]};
+}
+
+Frame read_back_buffer() {
+  GLint viewport[4];
+  glGetIntegerv(GL_VIEWPORT, viewport);
+  Frame f;
+  f.width = viewport[2];
+  f.height = viewport[3];
+  std::vector<std::uint8_t> raw(static_cast<std::size_t>(f.width) * f.height * 3);
+  glFinish();
+  glReadBuffer(GL_BACK);
+  glPixelStorei(GL_PACK_ALIGNMENT, 1);
+  glReadPixels(0, 0, f.width, f.height, GL_RGB, GL_UNSIGNED_BYTE, raw.data());
+  f.rgb.resize(raw.size());
+  const std::size_t row = static_cast<std::size_t>(f.width) * 3;
+  for (int y = 0; y < f.height; ++y)  // GL rows are bottom first
+    std::copy(raw.begin() + (f.height - 1 - y) * row, raw.begin() + (f.height - y) * row,
+              f.rgb.begin() + y * row);
+  return f;
+}
+
+}  // namespace gltest

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+// One real freeglut window (Mesa under Xvfb) per test program, made current and mapped.
+namespace gltest {
+
+// Opens the window on first use; later calls only make sure it is current. Sets the viewport
+// to the whole window.
+void open_window(int width = 500, int height = 500);
+
+// Lets freeglut handle pending window events (map, reshape) without entering its main loop.
+void pump_events(int rounds = 5);
+
+using Rgb = std::array<std::uint8_t, 3>;
+
+// Back-buffer pixels, rows top first (window coordinates: origin top-left, y down).
+struct Frame {
+  int width = 0;
+  int height = 0;
+  std::vector<std::uint8_t> rgb;  // width * height * 3
+
+  Rgb at(int x, int y) const;
+  // Number of pixels in [x0, x1) x [y0, y1) for which pred is true.
+  template <typename Pred>
+  int count(int x0, int y0, int x1, int y1, Pred pred) const {
+    int n = 0;
+    for (int y = y0; y < y1; ++y)
+      for (int x = x0; x < x1; ++x)
+        if (pred(at(x, y))) ++n;
+    return n;
+  }
+};
+
+Frame read_back_buffer();
+
+inline bool is_white(const Rgb& c) {
+  return c[0] > 240 && c[1] > 240 && c[2] > 240;
+}
+inline bool is_dark(const Rgb& c) {
+  return c[0] < 60 && c[1] < 60 && c[2] < 60;
+}
+
+}  // namespace gltest
