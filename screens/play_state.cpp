@@ -1,6 +1,31 @@
 #include "screens/play_state.h"
 
-// PLACEHOLDER: replaced by the play state implementation.
+#include <GL/freeglut.h>
+
+#include <cstdlib>
+
+#include "app/gamesystem.h"
+#include "objects/field_object.h"
+#include "screens/menu_state.h"
+#include "screens/status.h"
+#include "sound/sound_effect.h"
+
+namespace {
+
+constexpr int STEP_TICKS = 4;
+constexpr int STEP_COST = 10;
+constexpr int OVERVIEW_COST = 500;
+constexpr double OVERVIEW_RISE = 5.0;
+constexpr double EYE_HEIGHT = 1.0;
+constexpr int FULL_HP = 10000;
+
+bool is_arrow(int key) {
+  return key >= GLUT_KEY_LEFT && key <= GLUT_KEY_DOWN;
+}
+
+}  // namespace
+
+// Only the field is really set up here; statetransfer_init gives the rest their values.
 Play_State::Play_State()
     : cur_key(0),
       next_key(0),
@@ -8,13 +33,213 @@ Play_State::Play_State()
       overview(false),
       overview_angle(0.0),
       hp(0),
-      view_angle(0.0),
+      view_angle(1.0),
       direction(1) {}
-void Play_State::statetransfer_init(Gamesystem*) {}
-void Play_State::mouse(int, int, int, int, Gamesystem*) {}
+
+void Play_State::statetransfer_init(Gamesystem*) {
+  hp = FULL_HP;
+  stage_init(0);
+}
+
+void Play_State::stage_init(int) {
+  static int vornasize = 13;
+  static const GLfloat fog_color[4] = {0.2f, 0.2f, 0.5f, 1.0f};
+
+  field.field_init(vornasize, vornasize);
+
+  // Fog comes back at every stage: the teapot switches it off.
+  glEnable(GL_FOG);
+  glFogi(GL_FOG_MODE, GL_EXP);
+  glFogfv(GL_FOG_COLOR, fog_color);
+  glFogf(GL_FOG_DENSITY, 0.125f);
+
+  field.player_pos = VECTORD{0.0, EYE_HEIGHT, 5.0};
+  direction = 1;
+  view_angle = static_cast<double>(direction);
+  cur_key = 0;
+  next_key = 0;
+  anim_count = 0;
+  overview = false;
+
+  vornasize += 10;
+  if (vornasize > MAX_VORNASIZE) vornasize = MAX_VORNASIZE;
+}
+
+void Play_State::sp_keyboard(int key, int, int) {
+  if (overview) {
+    switch (key) {
+      case GLUT_KEY_LEFT:
+        overview_angle -= 10.0;
+        break;
+      case GLUT_KEY_RIGHT:
+        overview_angle += 10.0;
+        break;
+      case GLUT_KEY_UP:
+      case GLUT_KEY_DOWN:
+        field.player_pos.y = EYE_HEIGHT;
+        overview = false;
+        break;
+      default:
+        break;
+    }
+    return;
+  }
+
+  if (anim_count != 0) {
+    // Auto-repeats of the running move are dropped; a different arrow replaces the queued one.
+    if (is_arrow(key) && key != cur_key) next_key = key;
+    return;
+  }
+
+  switch (key) {
+    case GLUT_KEY_UP: {
+      const VECTORD target = field.player_pos + dir[direction];
+      if (field.move_enable(target)) {
+        if (field.is_goal(target)) {
+          stage_init(0);
+        } else {
+          anim_count = STEP_TICKS;
+          hp -= STEP_COST;
+        }
+      }
+      break;
+    }
+    case GLUT_KEY_DOWN: {
+      const VECTORD target = field.player_pos - dir[direction];
+      if (field.move_enable(target)) {
+        anim_count = STEP_TICKS;
+        hp -= STEP_COST;
+      }
+      break;
+    }
+    case GLUT_KEY_RIGHT:
+      direction = (direction + 1) % 4;
+      anim_count = STEP_TICKS;
+      break;
+    case GLUT_KEY_LEFT:
+      direction = (direction + 3) % 4;
+      anim_count = STEP_TICKS;
+      break;
+    default:
+      break;
+  }
+  // Even a blocked step counts as the last key: its repeats are then dropped like any other.
+  cur_key = key;
+}
+
+void Play_State::timer(int, Gamesystem*) {
+  if (anim_count != 0) {
+    switch (cur_key) {
+      case GLUT_KEY_UP:
+        field.player_pos += dir[direction] / 4.0;
+        break;
+      case GLUT_KEY_DOWN:
+        field.player_pos -= dir[direction] / 4.0;
+        break;
+      case GLUT_KEY_RIGHT:
+        view_angle += 0.25;
+        if (view_angle > 4.0) view_angle -= 4.0;
+        break;
+      case GLUT_KEY_LEFT:
+        view_angle -= 0.25;
+        break;
+      default:
+        break;
+    }
+    --anim_count;
+    // The queued key starts in the tick that ends this move, so chained moves have no gap.
+    if (anim_count == 0 && next_key != 0) {
+      cur_key = next_key;
+      next_key = 0;
+      sp_keyboard(cur_key, 0, 0);
+    }
+  } else {
+    // Also brings an angle that left turns took below zero back into 0..3.
+    view_angle = static_cast<double>(direction);
+  }
+
+  for (field_object* obj : field.enemy_list) obj->move(field);
+  for (field_object* obj : field.item_list) obj->move(field);
+  for (auto it = field.item_list.begin(); it != field.item_list.end();) {
+    field_object* item = *it;
+    if (item->stumb(field.player_pos)) {
+      item->action(&hp);
+      delete item;
+      it = field.item_list.erase(it);
+    } else {
+      ++it;
+    }
+  }
+
+  hp -= 1;
+}
+
+void Play_State::keyboard(unsigned char key, int, int, Gamesystem* sys) {
+  switch (key) {
+    case 'Q':
+    case 'q':
+      std::exit(0);
+    case 'r':
+    case 27:
+      if (hp <= 0) {
+        // The restart's own set-up is at once replaced by the one of statetransfer_init.
+        stage_init(1);
+        State* next = state_transfer(PLAY);
+        sys->current_state = next;
+        next->statetransfer_init(sys);
+      }
+      break;
+    case 'b':
+      if (hp > OVERVIEW_COST) {
+        hp -= OVERVIEW_COST;
+        field.player_pos.y += OVERVIEW_RISE;
+        if (!overview) overview_angle = view_angle * 90.0;
+        overview = true;
+      }
+      break;
+    default:
+      break;
+  }
+}
+
+void Play_State::mouse(int button, int state, int, int, Gamesystem*) {
+  if (button != GLUT_LEFT_BUTTON || state != GLUT_DOWN) return;
+  const VECTORD target = field.player_pos + dir[direction];
+  if (!field.move_enable(target)) {
+    // On the face of the wall ahead, at eye level even in the overhead view.
+    VECTORD mark = field.player_pos + dir[direction] / 2.0;
+    mark.y = 1.0;
+    field.markings.push_back(mark);
+  }
+}
+
 void Play_State::mouse_move(int, int, Gamesystem*) {}
-void Play_State::keyboard(unsigned char, int, int, Gamesystem*) {}
-void Play_State::sp_keyboard(int, int, int) {}
-void Play_State::timer(int, Gamesystem*) {}
-void Play_State::display(Gamesystem*) {}
-void Play_State::stage_init(int) {}
+
+void Play_State::display(Gamesystem* sys) {
+  static const GLfloat lightpos[4] = {3.0f, 40.0f, 5.0f, 1.0f};
+
+  if (hp <= 0) {
+    // Each tick takes one point and is followed by one frame: this plays once per death.
+    if (hp == -1) play_sound_effect("die.wav");
+    draw_gameover(sys);
+    return;
+  }
+
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  glMatrixMode(GL_MODELVIEW);
+  glLoadIdentity();
+  // Set before the view transform: the light moves with the eye.
+  glLightfv(GL_LIGHT0, GL_POSITION, lightpos);
+  if (overview) {
+    glRotated(overview_angle, 0.0, 1.0, 0.0);
+  } else {
+    glRotated(view_angle * 90.0, 0.0, 1.0, 0.0);
+  }
+  glTranslated(-field.player_pos.x, -field.player_pos.y, -field.player_pos.z);
+
+  field.field_draw();
+  for (field_object* obj : field.enemy_list) obj->draw();
+  for (field_object* obj : field.item_list) obj->draw();
+
+  draw_info(sys, hp);
+}

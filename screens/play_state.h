@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/state.h"
+#include "gfx/vectord.h"
 #include "maze/vorna_field.h"
 
 // The maze screen: first-person walk, items, marks, overhead view, game over and restart.
@@ -15,15 +16,21 @@ class Play_State : public State {
   void timer(int value, Gamesystem* sys) override;
   void display(Gamesystem* sys) override;
 
-  int cur_key;
-  int next_key;
-  int anim_count;
-  bool overview;
-  double overview_angle;
+  // One cell step per heading; adding 1 to the heading turns right.
+  static constexpr VECTORD dir[4] = {
+      {0.0, 0.0, -5.0}, {5.0, 0.0, 0.0}, {0.0, 0.0, 5.0}, {-5.0, 0.0, 0.0}};
+  // The generator's grid takes at most this size; later stages stay at it.
+  static constexpr int MAX_VORNASIZE = 99;
+
+  int cur_key;            // special key of the step or turn being animated
+  int next_key;           // one key queued during an animation, 0 = none
+  int anim_count;         // ticks left in the animation, 0 = idle
+  bool overview;          // overhead view on
+  double overview_angle;  // yaw of the overhead view, degrees
   Vorna_Field field;
-  int hp;
-  double view_angle;
-  int direction;
+  int hp;             // life points
+  double view_angle;  // yaw of the first-person view, quarter turns
+  int direction;      // heading, index into dir
 
  private:
   void stage_init(int);
