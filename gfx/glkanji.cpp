@@ -1,11 +1,143 @@
 #include "gfx/glkanji.h"
 
-// PLACEHOLDER: replaced by the renderer implementation.
+#include <GL/gl.h>
+
+#include <cstdio>
+
+#include "gfx/matrix_scope.h"
+
 namespace kvo {
-glKanji::glKanji(int _code) : font_size(0), glyph_bytes(0), glyph_count(0), code(_code) {}
-glKanji::~glKanji() {}
-bool glKanji::load(const char*) {
-  return false;
+namespace {
+
+// Standard Shift-JIS to JIS X 0208 row/cell conversion, byte arithmetic modulo 256.
+void sjis2jis(unsigned char& c1, unsigned char& c2) {
+  if (c1 >= 0xE0) c1 = static_cast<unsigned char>(c1 - 0x40);
+  if (c2 >= 0x80) c2 = static_cast<unsigned char>(c2 - 1);
+  if (c2 >= 0x9E) {
+    c1 = static_cast<unsigned char>(2 * c1 - 0xE0);
+    c2 = static_cast<unsigned char>(c2 - 0x7D);
+  } else {
+    c1 = static_cast<unsigned char>(2 * c1 - 0xE1);
+    c2 = static_cast<unsigned char>(c2 - 0x1F);
+  }
 }
-void glKanji::print(int, int, const char*) {}
+
+void euc2jis(unsigned char& c1, unsigned char& c2) {
+  c1 = static_cast<unsigned char>(c1 + 0x80);
+  c2 = static_cast<unsigned char>(c2 + 0x80);
+}
+
+// The C library's isprint in the "C" locale, without depending on the current locale.
+bool is_single_byte(unsigned char c) {
+  return c >= 0x20 && c <= 0x7E;
+}
+
+}  // namespace
+
+glKanji::glKanji(int _code) : font_size(0), glyph_bytes(0), glyph_count(0), code(_code) {}
+
+glKanji::glKanji(const char* filename, int _code) : glKanji(_code) {
+  load(filename);
+}
+
+glKanji::~glKanji() = default;
+
+void glKanji::init() {
+  font_size = 0;
+  glyph_bytes = 0;
+  glyph_count = 0;
+}
+
+bool glKanji::load(const char* filename) {
+  if (filename == nullptr) return false;
+
+  std::vector<unsigned char>().swap(glyphs);
+  font_size = 0;
+  glyph_bytes = 0;
+  // A failed load must not leave a count that points into the now empty store.
+  glyph_count = 0;
+
+  std::FILE* fp = std::fopen(filename, "rb");
+  if (fp == nullptr) return false;
+
+  unsigned char head[4];
+  if (std::fread(head, 1, 4, fp) != 4) {
+    std::fclose(fp);
+    return false;
+  }
+  const unsigned int size_bits =
+      static_cast<unsigned int>(head[0]) | (static_cast<unsigned int>(head[1]) << 8) |
+      (static_cast<unsigned int>(head[2]) << 16) | (static_cast<unsigned int>(head[3]) << 24);
+  const int size = static_cast<int>(size_bits);
+  if (size <= 0 || size > max_font_size) {
+    std::fclose(fp);
+    return false;
+  }
+  font_size = size;
+  const int row_bits = ((font_size - 1) / 8) * 8 + 8;
+  glyph_bytes = font_size * row_bits / 8;
+
+  // A packet cut short by the end of the file is completed with the last data byte read.
+  int last = 0;
+  int n;
+  while ((n = std::fgetc(fp)) != EOF) {
+    if (n < 0x80) {
+      for (int i = 0; i <= n; ++i) {
+        const int c = std::fgetc(fp);
+        if (c != EOF) last = c;
+        glyphs.push_back(static_cast<unsigned char>(last));
+      }
+    } else {
+      const int c = std::fgetc(fp);
+      if (c != EOF) last = c;
+      glyphs.insert(glyphs.end(), static_cast<std::size_t>(n - 127),
+                    static_cast<unsigned char>(last));
+    }
+  }
+  std::fclose(fp);
+
+  glyph_count = static_cast<int>(glyphs.size() / static_cast<unsigned int>(glyph_bytes));
+  return true;
+}
+
+const unsigned char* glKanji::getChar(int index) {
+  return glyphs.data() + static_cast<std::ptrdiff_t>(index) * glyph_bytes;
+}
+
+void glKanji::print(int x, int y, const char* str) {
+  if (str == nullptr || glyphs.empty()) return;
+
+  MatrixSaver modelview(GL_MODELVIEW_MATRIX);
+  MatrixSaver projection(GL_PROJECTION_MATRIX);
+  ScreenMatrix screen;
+
+  glRasterPos2i(x, y + font_size);
+  glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+
+  const GLfloat size = static_cast<GLfloat>(font_size);
+  const GLfloat half = static_cast<GLfloat>(font_size / 2);
+  const unsigned char* p = reinterpret_cast<const unsigned char*>(str);
+  while (*p != 0) {
+    if (is_single_byte(*p)) {
+      const int index = *p;
+      if (index < glyph_count)
+        glBitmap(font_size, font_size, half, 0.0f, half, 0.0f, getChar(index));
+      ++p;
+      continue;
+    }
+    unsigned char c1 = p[0];
+    unsigned char c2 = p[1];
+    // A lead byte right before the terminator is half a character: nothing to draw.
+    if (c2 == 0) break;
+    if (code == 0)
+      sjis2jis(c1, c2);
+    else if (code == 1)
+      euc2jis(c1, c2);
+    const int index = c1 * 96 + c2 - 2849;
+    if (index >= 0 && index < glyph_count)
+      glBitmap(font_size, font_size, 0.0f, 0.0f, size, 0.0f, getChar(index));
+    p += 2;
+  }
+}
+
 }  // namespace kvo

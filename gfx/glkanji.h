@@ -8,6 +8,9 @@ namespace kvo {
 // (origin top-left, y down) from a square bitmap font decoded into memory.
 class glKanji {
  public:
+  // Largest glyph edge load accepts; keeps the byte arithmetic far from int overflow.
+  static constexpr int max_font_size = 256;
+
   explicit glKanji(int _code);
   glKanji(const char* filename, int _code);
   ~glKanji();
