@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "app/gamesystem.h"
+#include "screens/texts.h"
 
 Menu_State::Menu_State() : scroll(0) {}
 
@@ -26,11 +27,39 @@ void Menu_State::keyboard(unsigned char key, int, int, Gamesystem* sys) {
   }
 }
 
-// PLACEHOLDER: the title crawl comes with the text renderer.
-void Menu_State::display(Gamesystem*) {
+// Lighting stays on with light 0 off: the text takes the bare ambient term, near black.
+void Menu_State::display(Gamesystem* sys) {
+  const int w = sys->width;
+  const int h = sys->height;
+  if (scroll < 1400) scroll += 5;
+
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  glDisable(GL_LIGHT0);
+
+  const int top = h / 20 + h / 10 - scroll;
+  for (int i = 0; i < texts::story_lines; ++i)
+    sys->kanji.print(w / 20, top + 500 + 100 * i, texts::story[i]);
+  sys->kanji.print(static_cast<int>(w * 0.2857142857142857), top + 1400, texts::title);
+  sys->kanji.print(w / 3, top + 1450, texts::subtitle);
+  sys->kanji.print(static_cast<int>(w * 0.3846153846153846), top + 1600, texts::start_hint);
+  sys->kanji.print(static_cast<int>(w * 0.4), top + 1650, texts::quit_hint);
+
+  glEnable(GL_LIGHT0);
 }
 
 Gameover_State::Gameover_State() = default;
 
-void draw_gameover(Gamesystem*) {}
+void draw_gameover(Gamesystem* sys) {
+  const int w = sys->width;
+  const int h = sys->height;
+
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  glDisable(GL_LIGHT0);
+
+  sys->kanji.print(w / 4, h / 3, texts::gameover_line);
+  sys->kanji.print(static_cast<int>(w * 0.37037037037037035), h / 2, texts::gameover);
+  sys->kanji.print(static_cast<int>(w * 0.37037037037037035),
+                   static_cast<int>(h * 0.6666666666666666), texts::restart_hint);
+
+  glEnable(GL_LIGHT0);
+}
