@@ -64,37 +64,52 @@ inline void place(Play_State* ps, VECTORD pos, int heading) {
   ps->overview = false;
 }
 
-// Shortest walk over open cells from the entrance (row 1, column 0) to the exit (row H-2,
-// column W-1), both included; empty when there is none.
-inline std::vector<std::pair<int, int>> shortest_path(const std::vector<std::vector<char>>& grid) {
+using Cell = std::pair<int, int>;  // row, column
+
+// Shortest walk over open cells from `from` to `to`, both included; empty when there is none.
+inline std::vector<Cell> shortest_path(const std::vector<std::vector<char>>& grid, Cell from,
+                                       Cell to) {
   const int h = static_cast<int>(grid.size());
-  if (h < 3) return {};
-  const int w = static_cast<int>(grid[0].size());
   auto open = [&](int r, int c) {
     return r >= 0 && r < h && c >= 0 && c < static_cast<int>(grid[r].size()) && grid[r][c] == '_';
   };
-  const std::pair<int, int> start{1, 0}, goal{h - 2, w - 1};
-  if (!open(start.first, start.second) || !open(goal.first, goal.second)) return {};
-  std::vector<std::vector<std::pair<int, int>>> from(
-      h, std::vector<std::pair<int, int>>(w, std::pair<int, int>{-1, -1}));
-  std::deque<std::pair<int, int>> queue{start};
-  from[1][0] = start;
+  if (!open(from.first, from.second) || !open(to.first, to.second)) return {};
+  std::vector<std::vector<Cell>> prev(h);
+  for (int r = 0; r < h; ++r) prev[r].assign(grid[r].size(), Cell{-1, -1});
+  std::deque<Cell> queue{from};
+  prev[from.first][from.second] = from;
   while (!queue.empty()) {
     const auto [r, c] = queue.front();
     queue.pop_front();
-    if (std::make_pair(r, c) == goal) break;
+    if (Cell{r, c} == to) break;
     const int dr[4] = {-1, 0, 1, 0}, dc[4] = {0, 1, 0, -1};
     for (int k = 0; k < 4; ++k) {
       const int nr = r + dr[k], nc = c + dc[k];
-      if (!open(nr, nc) || nc >= w || from[nr][nc].first != -1) continue;
-      from[nr][nc] = {r, c};
+      if (!open(nr, nc) || prev[nr][nc].first != -1) continue;
+      prev[nr][nc] = {r, c};
       queue.emplace_back(nr, nc);
     }
   }
-  if (from[goal.first][goal.second].first == -1) return {};
-  std::vector<std::pair<int, int>> path{goal};
-  while (path.back() != start) path.push_back(from[path.back().first][path.back().second]);
+  if (prev[to.first][to.second].first == -1) return {};
+  std::vector<Cell> path{to};
+  while (path.back() != from) path.push_back(prev[path.back().first][path.back().second]);
   return {path.rbegin(), path.rend()};
+}
+
+// From the entrance (row 1, column 0) to the exit (row H-2, column W-1).
+inline std::vector<Cell> shortest_path(const std::vector<std::vector<char>>& grid) {
+  if (grid.size() < 3) return {};
+  const int h = static_cast<int>(grid.size());
+  const int w = static_cast<int>(grid[0].size());
+  return shortest_path(grid, Cell{1, 0}, Cell{h - 2, w - 1});
+}
+
+// Heading (index into Play_State::dir) of the step from cell a to its neighbour b.
+inline int heading_between(Cell a, Cell b) {
+  if (b.first < a.first) return 0;
+  if (b.second > a.second) return 1;
+  if (b.first > a.first) return 2;
+  return 3;
 }
 
 }  // namespace playtest
