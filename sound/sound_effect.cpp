@@ -1,12 +1,16 @@
 #include "sound/sound_effect.h"
 
+#include "sound/audio_device.h"
+
 namespace {
 sound_effect_listener g_listener = nullptr;
 }
 
-void set_sound_effect_listener(sound_effect_listener listener) { g_listener = listener; }
+void set_sound_effect_listener(sound_effect_listener listener) {
+  g_listener = listener;
+}
 
-// PLACEHOLDER: playback comes with the sound layer; the listener part is final.
 void play_sound_effect(const char* wav_file) {
   if (g_listener != nullptr) g_listener(wav_file);
+  audio::play_effect(wav_file);
 }
