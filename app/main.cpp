@@ -40,7 +40,8 @@ static void timer(int value) {
 }
 
 int main(int argc, char** argv) {
-  if (!x_display_available()) {
+  // Checked before the toolkit, which would otherwise fail with its own terse message.
+  if (!x_display_available(display_argument(argc, argv))) {
     std::fputs("vorna: no X display found; the game needs a graphical display (set DISPLAY)\n",
                stderr);
     return 1;

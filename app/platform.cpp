@@ -7,11 +7,17 @@
 
 #include <cstring>
 
-bool x_display_available() {
-  Display* display = XOpenDisplay(nullptr);
+bool x_display_available(const char* display_name) {
+  Display* display = XOpenDisplay(display_name);
   if (display == nullptr) return false;
   XCloseDisplay(display);
   return true;
+}
+
+const char* display_argument(int argc, char** argv) {
+  for (int i = 1; i + 1 < argc; ++i)
+    if (std::strcmp(argv[i], "-display") == 0) return argv[i + 1];
+  return nullptr;
 }
 
 void move_pointer(int x, int y) {

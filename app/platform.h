@@ -2,8 +2,11 @@
 
 // The few things the game needs from the window system beyond GLUT.
 
-// True when an X display can be opened (DISPLAY set and reachable).
-bool x_display_available();
+// True when the X display can be opened: the named one, or DISPLAY's when the name is null.
+bool x_display_available(const char* display_name = nullptr);
+
+// The display the toolkit will use: the value of a "-display NAME" argument, else null.
+const char* display_argument(int argc, char** argv);
 
 // Moves the mouse pointer to (x, y) of the current window.
 void move_pointer(int x, int y);

@@ -30,13 +30,27 @@ void State::resize(int w, int h, Gamesystem* sys) {
   move_pointer(w / 2, h / 2);
 }
 
+// A look-up, not an insert: an unknown key gives null without leaving a null entry behind.
 State* State::state_transfer(state_enum nextstate) {
-  return State_list[nextstate];
+  const auto it = State_list.find(nextstate);
+  return it == State_list.end() ? nullptr : it->second;
 }
 
+namespace {
+
+// Registers a new state under `key` unless a state is already there. A state is only created
+// when it will be kept, and a null entry left by a look-up does not block registration.
+template <typename T>
+void register_state(state_enum key) {
+  State*& slot = State::State_list[key];
+  if (slot == nullptr) slot = new T();
+}
+
+}  // namespace
+
 State* Create_StateInstance() {
-  State::State_list.insert({MENU, new Menu_State()});
-  State::State_list.insert({PLAY, new Play_State()});
-  State::State_list.insert({GAMEOVER, new Gameover_State()});
+  register_state<Menu_State>(MENU);
+  register_state<Play_State>(PLAY);
+  register_state<Gameover_State>(GAMEOVER);
   return State::State_list[MENU];
 }

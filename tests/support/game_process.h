@@ -12,14 +12,24 @@ namespace e2e {
 // Runs a shell command, returns its standard output (exit status in *status when given).
 std::string run(const std::string& command, int* status = nullptr);
 
+// Quotes one word for /bin/sh.
+std::string shell_quote(const std::string& word);
+
+// The folder with the binary and its data files, and the binary itself.
+std::string run_dir();
+std::string binary();
+
 // A fresh working directory holding links to the run directory's data files (font, music,
 // effects) but not "vorna.txt". Removed by nobody: it lives under the test's scratch dir.
 std::string make_workdir(const std::string& name);
 
 class Game {
  public:
-  // Starts VORNA_BIN in `workdir` with extra "NAME=value" environment entries.
-  explicit Game(const std::string& workdir, const std::vector<std::string>& env = {});
+  // Starts VORNA_BIN in `workdir` with extra "NAME=value" environment entries (an entry
+  // "NAME" without '=' removes NAME). A non-empty `wrapper` is a command line the binary is
+  // run under, e.g. {"gdb", "-batch", ..., "--args"}: the binary path is appended to it.
+  explicit Game(const std::string& workdir, const std::vector<std::string>& env = {},
+                const std::vector<std::string>& wrapper = {});
   ~Game();  // kills the process if it still runs
   Game(const Game&) = delete;
   Game& operator=(const Game&) = delete;
