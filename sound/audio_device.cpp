@@ -5,6 +5,7 @@
 #include <alsa/asoundlib.h>
 #include <unistd.h>
 
+#include <cstring>
 #include <map>
 #include <string>
 
@@ -68,6 +69,15 @@ bool soundfont_available() {
   return false;
 }
 
+// FluidSynth accepts any bytes at load time and only fails later, silently: check the header.
+bool looks_like_midi(SDL_RWops* source) {
+  char head[12] = {};
+  const size_t got = SDL_RWread(source, head, 1, sizeof head);
+  SDL_RWseek(source, 0, RW_SEEK_SET);
+  if (got >= 4 && std::memcmp(head, "MThd", 4) == 0) return true;
+  return got == 12 && std::memcmp(head, "RIFF", 4) == 0 && std::memcmp(head + 8, "RMID", 4) == 0;
+}
+
 }  // namespace
 
 namespace audio {
@@ -105,6 +115,10 @@ unsigned load_music(const char* file, bool midi) {
   if (midi && !soundfont_available()) return 0;
   SDL_RWops* source = SDL_RWFromFile(file, "rb");
   if (source == nullptr) return 0;
+  if (midi && !looks_like_midi(source)) {
+    SDL_RWclose(source);
+    return 0;
+  }
   // Typed loading: the sequencer takes only MIDI, the wave device only sampled sound.
   Mix_Music* piece = Mix_LoadMUSType_RW(source, midi ? MUS_MID : MUS_WAV, SDL_TRUE);
   if (piece == nullptr) return 0;
