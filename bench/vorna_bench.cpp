@@ -105,6 +105,7 @@ void BM_Tick(benchmark::State& state) {
     sys.timer(0);
     if (ps->hp < -1000000) ps->hp = 10000;
   }
+  state.counters["items"] = static_cast<double>(ps->field.item_list.size());
 }
 BENCHMARK(BM_Tick)->Unit(benchmark::kMicrosecond);
 
