@@ -89,6 +89,8 @@ bool open() {
   ++out->attempts;
 
   snd_lib_error_set_handler(ignore_alsa_error);
+  // SDL would otherwise take over SIGINT and SIGTERM, and Ctrl+C or kill would no longer end us.
+  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
   if (SDL_Init(0) != 0) return false;
   if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
     SDL_Quit();
