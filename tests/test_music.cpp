@@ -1,7 +1,13 @@
 // The music player's contract, checked on the real mixed output (SDL's disk audio driver).
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -165,4 +171,33 @@ TEST(Music, TermClosesOnceAndARefusedPlayCloses) {
   EXPECT_EQ(stale.opened, 0);
   EXPECT_EQ(stale.Play(), 1);
   b.Term();
+}
+
+TEST(Music, NoSoundfontMeansNoMidiAndNoNoise) {
+  output();
+  // The player's own soundfont setting, pointing nowhere.
+  setenv("SDL_FORCE_SOUNDFONTS", "1", 1);
+  setenv("SDL_SOUNDFONTS", "/nonexistent/none.sf2", 1);
+  std::fflush(stderr);
+  const int saved = dup(2);
+  FILE* sink = std::fopen("soundfont_stderr.txt", "w+");
+  dup2(fileno(sink), 2);
+  music m;
+  const int init = m.Init(2, "bgm.mid");
+  const int play = m.Play();
+  std::fflush(stderr);
+  dup2(saved, 2);
+  close(saved);
+  std::fclose(sink);
+  unsetenv("SDL_FORCE_SOUNDFONTS");
+  unsetenv("SDL_SOUNDFONTS");
+
+  EXPECT_EQ(init, 0);
+  EXPECT_EQ(m.opened, 0);
+  EXPECT_EQ(play, 1);
+  std::ifstream in("soundfont_stderr.txt");
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()), "");
+  // With the soundfont found again, the same file opens.
+  EXPECT_EQ(m.Init(2, "bgm.mid"), 1);
+  m.Term();
 }
