@@ -55,6 +55,7 @@ int main(int argc, char** argv) {
   glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
   // freeglut stores the title as Latin-1: keep WM_NAME ASCII, give desktops the real one in UTF-8.
   glutCreateWindow("Zarvos 3D ~Milteca~");
+  release_display_probe();
   set_window_title_utf8("ザルヴォス３Ｄ～ミルテカ～");
 
   glutDisplayFunc(display);

@@ -7,11 +7,20 @@
 
 #include <cstring>
 
+namespace {
+Display* g_probe = nullptr;
+}
+
+// The probe connection stays open until the toolkit has its own: an X server whose last
+// client leaves resets itself and refuses connections for that moment.
 bool x_display_available(const char* display_name) {
-  Display* display = XOpenDisplay(display_name);
-  if (display == nullptr) return false;
-  XCloseDisplay(display);
-  return true;
+  if (g_probe == nullptr) g_probe = XOpenDisplay(display_name);
+  return g_probe != nullptr;
+}
+
+void release_display_probe() {
+  if (g_probe != nullptr) XCloseDisplay(g_probe);
+  g_probe = nullptr;
 }
 
 const char* display_argument(int argc, char** argv) {

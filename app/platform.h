@@ -5,6 +5,9 @@
 // True when the X display can be opened: the named one, or DISPLAY's when the name is null.
 bool x_display_available(const char* display_name = nullptr);
 
+// Closes the connection the check above keeps open (call once the toolkit has its own).
+void release_display_probe();
+
 // The display the toolkit will use: the value of a "-display NAME" argument, else null.
 const char* display_argument(int argc, char** argv);
 

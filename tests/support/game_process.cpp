@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <chrono>
@@ -39,6 +40,14 @@ Clock::time_point deadline_after(double seconds) {
 // Windows already handed to a live Game, so two games in one test never share one.
 std::set<unsigned long>& claimed_windows() {
   static std::set<unsigned long> ids;
+  return ids;
+}
+
+std::vector<unsigned long> game_windows() {
+  std::vector<unsigned long> ids;
+  std::istringstream list(run("xdotool search --onlyvisible --name Zarvos 2>/dev/null"));
+  unsigned long id = 0;
+  while (list >> id) ids.push_back(id);
   return ids;
 }
 
@@ -176,6 +185,14 @@ Game::Game(const std::string& workdir, const std::vector<std::string>& env,
     if (!found.empty()) program = found.substr(0, found.find('\n'));
   }
 
+  // A connection kept open for the whole test program: with no client left between two
+  // games, the X server would reset and refuse the next game's first connection.
+  static Display* keep_server_up = XOpenDisplay(nullptr);
+  (void)keep_server_up;
+
+  // Another game left on the same display must not be taken for this one.
+  older_windows_ = game_windows();
+
   pid_ = fork();
   if (pid_ < 0) throw std::runtime_error("fork failed");
   if (pid_ == 0) {
@@ -206,7 +223,16 @@ Game::~Game() {
     while (waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
     }
   }
-  if (window_ != 0) claimed_windows().erase(window_);
+  if (window_ != 0) {
+    // The server drops a dead client's window a moment later: wait, so the next game on this
+    // display can neither take it for its own nor lose its own id to it.
+    for (int i = 0; i < 100; ++i) {
+      const std::vector<unsigned long> ids = game_windows();
+      if (std::find(ids.begin(), ids.end(), window_) == ids.end()) break;
+      pause_ms(30);
+    }
+    claimed_windows().erase(window_);
+  }
   if (out_fd_ >= 0) close(out_fd_);
   if (err_fd_ >= 0) close(err_fd_);
 }
@@ -247,10 +273,17 @@ unsigned long Game::window(double seconds) {
   const auto deadline = deadline_after(seconds);
   for (;;) {
     drain();
-    std::istringstream ids(run("xdotool search --onlyvisible --name Zarvos 2>/dev/null"));
-    unsigned long id = 0;
-    while (ids >> id) {
-      if (claimed_windows().count(id) == 0) {
+    const std::vector<unsigned long> ids = game_windows();
+    // An older window that has gone may come back as an id of this game's.
+    older_windows_.erase(std::remove_if(older_windows_.begin(), older_windows_.end(),
+                                        [&](unsigned long id) {
+                                          return std::find(ids.begin(), ids.end(), id) == ids.end();
+                                        }),
+                         older_windows_.end());
+    for (const unsigned long id : ids) {
+      const bool older =
+          std::find(older_windows_.begin(), older_windows_.end(), id) != older_windows_.end();
+      if (!older && claimed_windows().count(id) == 0) {
         window_ = id;
         claimed_windows().insert(id);
         return window_;

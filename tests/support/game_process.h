@@ -58,6 +58,7 @@ class Game {
   int out_fd_ = -1;
   int err_fd_ = -1;
   unsigned long window_ = 0;
+  std::vector<unsigned long> older_windows_;  // game windows already there before the start
   int status_ = -1;
   bool exited_ = false;
   std::string out_;
