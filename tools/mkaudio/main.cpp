@@ -49,11 +49,11 @@ int main(int argc, char** argv) {
     if (mode == "score") {
       write_file(argv[3], compile_score(source, argv[2]));
     } else {
-      const std::vector<EffectSpec> specs = parse_effects(source, argv[2]);
-      if (specs.empty()) throw std::runtime_error(std::string(argv[2]) + ": no effects listed");
-      for (const EffectSpec& spec : specs)
-        write_file(std::string(argv[3]) + "/" + spec.file,
-                   wav_file(render_effect(spec, kRate), kRate));
+      const std::vector<EffectDef> effects = parse_effects(source, argv[2]);
+      if (effects.empty()) throw std::runtime_error(std::string(argv[2]) + ": no effects listed");
+      for (const EffectDef& effect : effects)
+        write_file(std::string(argv[3]) + "/" + effect.file,
+                   wav_file(render_effect(effect, kRate), kRate));
     }
   } catch (const std::exception& e) {
     std::cerr << "mkaudio: " << e.what() << "\n";

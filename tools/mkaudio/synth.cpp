@@ -23,29 +23,29 @@ bool to_double(const std::string& s, double* value) {
   return pos == s.size() && std::isfinite(*value);
 }
 
-const std::string* find_param(const EffectSpec& spec, const std::string& key) {
-  for (const auto& kv : spec.params)
+const std::string* find_param(const EffectDef& effect, const std::string& key) {
+  for (const auto& kv : effect.params)
     if (kv.first == key) return &kv.second;
   return nullptr;
 }
 
-double param(const EffectSpec& spec, const std::string& key, double fallback) {
-  const std::string* text = find_param(spec, key);
+double param(const EffectDef& effect, const std::string& key, double fallback) {
+  const std::string* text = find_param(effect, key);
   double value = fallback;
   if (text != nullptr && !to_double(*text, &value))
-    throw std::runtime_error(spec.file + ": bad number for " + key + ": " + *text);
+    throw std::runtime_error(effect.file + ": bad number for " + key + ": " + *text);
   return value;
 }
 
-std::vector<double> param_list(const EffectSpec& spec, const std::string& key) {
+std::vector<double> param_list(const EffectDef& effect, const std::string& key) {
   std::vector<double> values;
-  const std::string* text = find_param(spec, key);
-  if (text == nullptr) throw std::runtime_error(spec.file + ": " + key + "= is missing");
+  const std::string* text = find_param(effect, key);
+  if (text == nullptr) throw std::runtime_error(effect.file + ": " + key + "= is missing");
   std::istringstream in(*text);
   std::string item;
   while (std::getline(in, item, ',')) {
     double v = 0;
-    if (!to_double(item, &v)) throw std::runtime_error(spec.file + ": bad list item " + item);
+    if (!to_double(item, &v)) throw std::runtime_error(effect.file + ": bad list item " + item);
     values.push_back(v);
   }
   return values;
@@ -75,35 +75,35 @@ double edge_fade(double t, double total, double in, double out) {
 }
 
 // Noise through a band-pass whose centre rises exponentially: a breath of air lifting.
-std::vector<double> sweep(const EffectSpec& spec, int rate, int n) {
-  const double from = param(spec, "from", 300), to = param(spec, "to", 6000);
-  const double q = param(spec, "q", 3), attack = param(spec, "attack", 0.2);
+std::vector<double> sweep(const EffectDef& effect, int rate, int n) {
+  const double from = param(effect, "from", 300), to = param(effect, "to", 6000);
+  const double q = param(effect, "q", 3), attack = param(effect, "attack", 0.2);
   if (from <= 0 || to <= 0 || to > rate / 6.0 || q <= 0.5)
-    throw std::runtime_error(spec.file + ": sweep needs 0 < from, to <= rate/6, q > 0.5");
-  Noise noise(static_cast<uint32_t>(param(spec, "seed", 1)));
+    throw std::runtime_error(effect.file + ": sweep needs 0 < from, to <= rate/6, q > 0.5");
+  Noise noise(static_cast<uint32_t>(param(effect, "seed", 1)));
   std::vector<double> out(n);
   double low = 0, band = 0;  // Chamberlin state-variable filter
   const double damping = 1.0 / q;
   for (int i = 0; i < n; ++i) {
     const double t = static_cast<double>(i) / rate;
-    const double centre = from * std::pow(to / from, t / spec.seconds);
+    const double centre = from * std::pow(to / from, t / effect.seconds);
     const double f = 2.0 * std::sin(kPi * centre / rate);
     const double high = noise.next() - low - damping * band;
     band += f * high;
     low += f * band;
     const double rise = std::min(1.0, t / attack);
-    const double fall = std::pow(1.0 - t / spec.seconds, 1.2);
+    const double fall = std::pow(1.0 - t / effect.seconds, 1.2);
     out[i] = band * rise * fall;
   }
   return out;
 }
 
 // Bell strikes climbing a chord: struck partials (1, 2.76, 5.4) with fast exponential decay.
-std::vector<double> chime(const EffectSpec& spec, int rate, int n) {
-  const std::vector<double> notes = param_list(spec, "notes");
-  const double step = param(spec, "step", 0.09), decay = param(spec, "decay", 0.3);
+std::vector<double> chime(const EffectDef& effect, int rate, int n) {
+  const std::vector<double> notes = param_list(effect, "notes");
+  const double step = param(effect, "step", 0.09), decay = param(effect, "decay", 0.3);
   if (notes.empty() || step < 0 || decay <= 0)
-    throw std::runtime_error(spec.file + ": chime needs notes=, step >= 0, decay > 0");
+    throw std::runtime_error(effect.file + ": chime needs notes=, step >= 0, decay > 0");
   static const double kPartial[3] = {1.0, 2.76, 5.4};
   static const double kLevel[3] = {1.0, 0.35, 0.15};
   std::vector<double> out(n, 0.0);
@@ -124,28 +124,28 @@ std::vector<double> chime(const EffectSpec& spec, int rate, int n) {
 }
 
 // A low voice sinking by a fifth or more, soft harmonics, slow vibrato, dying away.
-std::vector<double> fall(const EffectSpec& spec, int rate, int n) {
-  const double from = param(spec, "from", 220), to = param(spec, "to", 110);
-  const double vibrato = param(spec, "vibrato", 5);
-  if (from <= 0 || to <= 0) throw std::runtime_error(spec.file + ": fall needs from, to > 0");
+std::vector<double> fall(const EffectDef& effect, int rate, int n) {
+  const double from = param(effect, "from", 220), to = param(effect, "to", 110);
+  const double vibrato = param(effect, "vibrato", 5);
+  if (from <= 0 || to <= 0) throw std::runtime_error(effect.file + ": fall needs from, to > 0");
   std::vector<double> out(n);
   double phase = 0;
   for (int i = 0; i < n; ++i) {
     const double t = static_cast<double>(i) / rate;
-    const double glide = from * std::pow(to / from, t / spec.seconds);
+    const double glide = from * std::pow(to / from, t / effect.seconds);
     const double freq = glide * (1.0 + 0.006 * std::sin(2 * kPi * vibrato * t));
     phase += 2 * kPi * freq / rate;
     double v = 0.5 * std::sin(0.5 * phase);  // sub-octave body
     for (int h = 1; h <= 6; ++h) v += std::sin(h * phase) / std::pow(h, 1.5);
-    out[i] = v * std::exp(-2.0 * t / spec.seconds);
+    out[i] = v * std::exp(-2.0 * t / effect.seconds);
   }
   return out;
 }
 
 }  // namespace
 
-std::vector<EffectSpec> parse_effects(const std::string& text, const std::string& file) {
-  std::vector<EffectSpec> specs;
+std::vector<EffectDef> parse_effects(const std::string& text, const std::string& file) {
+  std::vector<EffectDef> effects;
   std::istringstream lines(text);
   std::string raw;
   int line_no = 0;
@@ -153,36 +153,36 @@ std::vector<EffectSpec> parse_effects(const std::string& text, const std::string
     ++line_no;
     const std::string line = raw.substr(0, raw.find('#'));
     std::istringstream words(line);
-    EffectSpec spec;
+    EffectDef effect;
     std::string seconds;
-    if (!(words >> spec.file)) continue;
-    if (!(words >> spec.kind >> seconds)) fail(file, line_no, "want: <file> <kind> <seconds> ...");
-    if (spec.kind != "sweep" && spec.kind != "chime" && spec.kind != "fall")
-      fail(file, line_no, "unknown kind '" + spec.kind + "' (sweep, chime or fall)");
-    if (!to_double(seconds, &spec.seconds) || spec.seconds <= 0.05 || spec.seconds >= 2.0)
+    if (!(words >> effect.file)) continue;
+    if (!(words >> effect.kind >> seconds)) fail(file, line_no, "want: <file> <kind> <seconds> ...");
+    if (effect.kind != "sweep" && effect.kind != "chime" && effect.kind != "fall")
+      fail(file, line_no, "unknown kind '" + effect.kind + "' (sweep, chime or fall)");
+    if (!to_double(seconds, &effect.seconds) || effect.seconds <= 0.05 || effect.seconds >= 2.0)
       fail(file, line_no, "length must be more than 0.05 and under 2 seconds");
     std::string kv;
     while (words >> kv) {
       const size_t eq = kv.find('=');
       if (eq == std::string::npos || eq == 0) fail(file, line_no, "want key=value, got " + kv);
-      spec.params.emplace_back(kv.substr(0, eq), kv.substr(eq + 1));
+      effect.params.emplace_back(kv.substr(0, eq), kv.substr(eq + 1));
     }
-    specs.push_back(spec);
+    effects.push_back(effect);
   }
-  return specs;
+  return effects;
 }
 
-std::vector<int16_t> render_effect(const EffectSpec& spec, int rate) {
-  const int n = static_cast<int>(spec.seconds * rate);
-  std::vector<double> wave = spec.kind == "sweep"   ? sweep(spec, rate, n)
-                             : spec.kind == "chime" ? chime(spec, rate, n)
-                                                    : fall(spec, rate, n);
+std::vector<int16_t> render_effect(const EffectDef& effect, int rate) {
+  const int n = static_cast<int>(effect.seconds * rate);
+  std::vector<double> wave = effect.kind == "sweep"   ? sweep(effect, rate, n)
+                             : effect.kind == "chime" ? chime(effect, rate, n)
+                                                    : fall(effect, rate, n);
   double peak = 0;
   for (int i = 0; i < n; ++i) {
-    wave[i] *= edge_fade(static_cast<double>(i) / rate, spec.seconds, 0.004, 0.05);
+    wave[i] *= edge_fade(static_cast<double>(i) / rate, effect.seconds, 0.004, 0.05);
     peak = std::max(peak, std::fabs(wave[i]));
   }
-  const double gain = std::clamp(param(spec, "gain", 0.5), 0.0, 1.0);
+  const double gain = std::clamp(param(effect, "gain", 0.5), 0.0, 1.0);
   const double scale = peak > 0 ? gain * 32767.0 / peak : 0.0;
   std::vector<int16_t> samples(n);
   for (int i = 0; i < n; ++i) samples[i] = static_cast<int16_t>(std::lround(wave[i] * scale));
