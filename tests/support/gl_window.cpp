@@ -1,6 +1,7 @@
 #include "support/gl_window.h"
 
 #include <GL/freeglut.h>
+#include <GL/glx.h>
 
 #include <chrono>
 #include <thread>
@@ -16,14 +17,16 @@ void on_display() {
 }
 void on_reshape(int, int) {}
 
-}  // namespace
-
-void pump_events(int rounds) {
-  for (int i = 0; i < rounds; ++i) {
+// Lets freeglut handle pending window events until `done` or a bounded number of rounds.
+template <typename Done>
+void pump_until(Done done) {
+  for (int i = 0; i < 400 && !done(); ++i) {
     glutMainLoopEvent();
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
   }
 }
+
+}  // namespace
 
 void open_window(int width, int height) {
   if (g_window == 0) {
@@ -38,17 +41,30 @@ void open_window(int width, int height) {
     g_window = glutCreateWindow("vorna-test");
     glutDisplayFunc(on_display);
     glutReshapeFunc(on_reshape);
-    for (int i = 0; i < 400 && !g_exposed; ++i) pump_events(1);
+    pump_until([] { return g_exposed; });
   }
   glutSetWindow(g_window);
-  if (glutGet(GLUT_WINDOW_WIDTH) != width || glutGet(GLUT_WINDOW_HEIGHT) != height) {
+  auto sized = [&] {
+    return glutGet(GLUT_WINDOW_WIDTH) == width && glutGet(GLUT_WINDOW_HEIGHT) == height;
+  };
+  if (!sized()) {
     glutReshapeWindow(width, height);
-    for (int i = 0; i < 400; ++i) {
-      pump_events(1);
-      if (glutGet(GLUT_WINDOW_WIDTH) == width && glutGet(GLUT_WINDOW_HEIGHT) == height) break;
-    }
+    pump_until(sized);
   }
   glViewport(0, 0, width, height);
+}
+
+bool pointer_in_current_window(int* x, int* y) {
+  Display* display = glXGetCurrentDisplay();
+  const Window window = static_cast<Window>(glXGetCurrentDrawable());
+  if (display == nullptr || window == 0) return false;
+  Window root = 0;
+  Window child = 0;
+  int root_x = 0;
+  int root_y = 0;
+  unsigned int buttons = 0;
+  // A round trip on the toolkit's own connection: any warp it sent is already applied.
+  return XQueryPointer(display, window, &root, &child, &root_x, &root_y, x, y, &buttons) != 0;
 }
 
 Rgb Frame::at(int x, int y) const {

@@ -7,16 +7,15 @@
 // One real freeglut window (Mesa under Xvfb) per test program, made current and mapped.
 namespace gltest {
 
-// Opens the window on first use; later calls only make sure it is current. Sets the viewport
-// to the whole window.
+// Opens the window on first use, later only resizes it; sets the viewport to the whole window.
 void open_window(int width = 500, int height = 500);
 
-// Lets freeglut handle pending window events (map, reshape) without entering its main loop.
-void pump_events(int rounds = 5);
+// Where the X pointer is relative to the current GL window; false when it cannot tell.
+bool pointer_in_current_window(int* x, int* y);
 
 using Rgb = std::array<std::uint8_t, 3>;
 
-// Back-buffer pixels, rows top first (window coordinates: origin top-left, y down).
+// Pixels, rows top first (window coordinates: origin top-left, y down).
 struct Frame {
   int width = 0;
   int height = 0;
@@ -34,6 +33,7 @@ struct Frame {
   }
 };
 
+// The back buffer over the current viewport.
 Frame read_back_buffer();
 
 inline bool is_white(const Rgb& c) {
