@@ -2,20 +2,17 @@
 
 #include <GL/freeglut.h>
 
-#include <deque>
-#include <string>
-#include <utility>
-#include <vector>
-
 #include "app/gamesystem.h"
 #include "app/state.h"
-#include "maze/vorna_field.h"
 #include "objects/field_object.h"
 #include "screens/play_state.h"
 #include "support/gl_window.h"
 
-// In-process driver for the play state: the real state table, the real field, ticks called by
-// hand (no clock). Header-only so that each test program gets its own copy.
+inline bool operator==(const VECTORD& a, const VECTORD& b) {
+  return a.x == b.x && a.y == b.y && a.z == b.z;
+}
+
+// In-process driver for the play state: the real state table and field, ticks called by hand.
 namespace playtest {
 
 // The play state registered under PLAY, with a real window current and the game's GL state.
@@ -48,68 +45,20 @@ inline VECTORD cell(int r, int c) {
   return VECTORD{5.0 * c, 1.0, 5.0 * r};
 }
 
-inline void clear_items(Play_State* ps) {
+// A new stage without its items, so life points change only by the rules under test.
+inline Play_State* fresh_stage() {
+  Play_State* ps = play();
+  ps->statetransfer_init(&sys);
   for (field_object* o : ps->field.item_list) delete o;
   ps->field.item_list.clear();
+  return ps;
 }
 
 // Puts the idle player on a cell with a heading, the view settled.
 inline void place(Play_State* ps, VECTORD pos, int heading) {
   ps->field.player_pos = pos;
-  ps->direction = heading;
-  ps->view_angle = heading;
-  ps->anim_count = 0;
-  ps->next_key = 0;
-  ps->cur_key = 0;
-  ps->overview = false;
-}
-
-using Cell = std::pair<int, int>;  // row, column
-
-// Shortest walk over open cells from `from` to `to`, both included; empty when there is none.
-inline std::vector<Cell> shortest_path(const std::vector<std::vector<char>>& grid, Cell from,
-                                       Cell to) {
-  const int h = static_cast<int>(grid.size());
-  auto open = [&](int r, int c) {
-    return r >= 0 && r < h && c >= 0 && c < static_cast<int>(grid[r].size()) && grid[r][c] == '_';
-  };
-  if (!open(from.first, from.second) || !open(to.first, to.second)) return {};
-  std::vector<std::vector<Cell>> prev(h);
-  for (int r = 0; r < h; ++r) prev[r].assign(grid[r].size(), Cell{-1, -1});
-  std::deque<Cell> queue{from};
-  prev[from.first][from.second] = from;
-  while (!queue.empty()) {
-    const auto [r, c] = queue.front();
-    queue.pop_front();
-    if (Cell{r, c} == to) break;
-    const int dr[4] = {-1, 0, 1, 0}, dc[4] = {0, 1, 0, -1};
-    for (int k = 0; k < 4; ++k) {
-      const int nr = r + dr[k], nc = c + dc[k];
-      if (!open(nr, nc) || prev[nr][nc].first != -1) continue;
-      prev[nr][nc] = {r, c};
-      queue.emplace_back(nr, nc);
-    }
-  }
-  if (prev[to.first][to.second].first == -1) return {};
-  std::vector<Cell> path{to};
-  while (path.back() != from) path.push_back(prev[path.back().first][path.back().second]);
-  return {path.rbegin(), path.rend()};
-}
-
-// From the entrance (row 1, column 0) to the exit (row H-2, column W-1).
-inline std::vector<Cell> shortest_path(const std::vector<std::vector<char>>& grid) {
-  if (grid.size() < 3) return {};
-  const int h = static_cast<int>(grid.size());
-  const int w = static_cast<int>(grid[0].size());
-  return shortest_path(grid, Cell{1, 0}, Cell{h - 2, w - 1});
-}
-
-// Heading (index into Play_State::dir) of the step from cell a to its neighbour b.
-inline int heading_between(Cell a, Cell b) {
-  if (b.first < a.first) return 0;
-  if (b.second > a.second) return 1;
-  if (b.first > a.first) return 2;
-  return 3;
+  ps->view_angle = ps->direction = heading;
+  ps->anim_count = ps->next_key = ps->cur_key = 0;
 }
 
 }  // namespace playtest
