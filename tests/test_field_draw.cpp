@@ -16,11 +16,7 @@ constexpr double kLo = -5.0, kHi = 70.0;  // world x and z shown, 500 pixels eac
 
 // Draws an n x n open grid, with walls where `walls` says, from above onto a white window.
 gltest::Frame draw(int n, const std::vector<std::pair<int, int>>& walls = {}) {
-  gltest::open_window(500, 500);
-  glClearColor(1.0f, 1.0f, 1.0f, 0.0f);
-  glEnable(GL_DEPTH_TEST);
-  glEnable(GL_LIGHTING);
-  glEnable(GL_LIGHT0);
+  gltest::open_game_window(500, 500);
   glMatrixMode(GL_PROJECTION);
   glLoadIdentity();
   glOrtho(kLo, kHi, -kHi, -kLo, -100.0, 100.0);

@@ -328,12 +328,8 @@ TEST(Items, TouchSpinAndPickUp) {
 
 // The teapot in the current material (green) on the left, the life ball red on the right.
 TEST(Items, DrawAtTheirPositions) {
-  gltest::open_window(200, 200);
-  glClearColor(1, 1, 1, 1);
+  gltest::open_game_window(200, 200);
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-  glEnable(GL_DEPTH_TEST);
-  glEnable(GL_LIGHTING);
-  glEnable(GL_LIGHT0);
   glMatrixMode(GL_PROJECTION);
   glLoadIdentity();
   glOrtho(-10, 10, -10, 10, -10, 10);

@@ -18,11 +18,7 @@ namespace {
 
 // The GL state the game's start-up sets, on a 500 x 500 window.
 void game_gl_state(Gamesystem& gs) {
-  gltest::open_window(500, 500);
-  glClearColor(1, 1, 1, 0);
-  glEnable(GL_DEPTH_TEST);
-  glEnable(GL_LIGHTING);
-  glEnable(GL_LIGHT0);
+  gltest::open_game_window(500, 500);
   glMatrixMode(GL_PROJECTION);
   glLoadIdentity();
   gluPerspective(60.0, 1.0, 1.0, 200.0);

@@ -91,4 +91,12 @@ Frame read_back_buffer() {
   return f;
 }
 
+void open_game_window(int width, int height) {
+  open_window(width, height);
+  glClearColor(1.0f, 1.0f, 1.0f, 0.0f);
+  glEnable(GL_DEPTH_TEST);
+  glEnable(GL_LIGHTING);
+  glEnable(GL_LIGHT0);
+}
+
 }  // namespace gltest

@@ -10,6 +10,10 @@ namespace gltest {
 // Opens the window on first use, later only resizes it; sets the viewport to the whole window.
 void open_window(int width = 500, int height = 500);
 
+// open_window, then the GL state the game's start-up sets: white clear colour, depth test,
+// lighting with light 0.
+void open_game_window(int width = 500, int height = 500);
+
 // Where the X pointer is relative to the current GL window; false when it cannot tell.
 bool pointer_in_current_window(int* x, int* y);
 

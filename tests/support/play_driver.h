@@ -18,11 +18,7 @@ namespace playtest {
 // The play state registered under PLAY, with a real window current and the game's GL state.
 inline Play_State* play() {
   static Play_State* ps = [] {
-    gltest::open_window(500, 500);
-    glClearColor(1.0f, 1.0f, 1.0f, 0.0f);
-    glEnable(GL_DEPTH_TEST);
-    glEnable(GL_LIGHTING);
-    glEnable(GL_LIGHT0);
+    gltest::open_game_window(500, 500);
     if (State::State_list.empty()) Create_StateInstance();
     auto* p = static_cast<Play_State*>(State::State_list[PLAY]);
     sys.current_state = p;
