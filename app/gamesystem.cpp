@@ -2,8 +2,7 @@
 
 #include <GL/gl.h>
 
-#include <cstdio>
-
+#include "app/platform.h"
 #include "app/state.h"
 
 Vorna_Gamesystem sys;
@@ -11,9 +10,8 @@ Vorna_Gamesystem sys;
 Gamesystem::Gamesystem() : current_state(nullptr), width(0), height(0), kanji(0) {}
 
 void Vorna_Gamesystem::init() {
-  // The console speaks the terminal's encoding (UTF-8 here), not the on-screen Shift-JIS.
-  std::fputs("NOW LOADING\u2026\n", stdout);
-  std::fflush(stdout);
+  // The console gets readable text, not the on-screen Shift-JIS.
+  print_console("NOW LOADING\u2026\n", true);
 
   glClearColor(1.0f, 1.0f, 1.0f, 0.0f);
   glEnable(GL_DEPTH_TEST);

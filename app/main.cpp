@@ -41,7 +41,7 @@ static void timer(int value) {
 
 int main(int argc, char** argv) {
   // Checked before the toolkit, which would otherwise fail with its own terse message.
-  if (!x_display_available(display_argument(argc, argv))) {
+  if (!display_available(argc, argv)) {
     std::fputs("vorna: no X display found; the game needs a graphical display (set DISPLAY)\n",
                stderr);
     return 1;
@@ -53,10 +53,9 @@ int main(int argc, char** argv) {
   // Closing the window ends the process through exit(), so exit-time destructors run.
   glutSetOption(GLUT_ACTION_ON_WINDOW_CLOSE, GLUT_ACTION_EXIT);
   glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
-  // freeglut stores the title as Latin-1: keep WM_NAME ASCII, give desktops the real one in UTF-8.
-  glutCreateWindow("Zarvos 3D ~Milteca~");
+  glutCreateWindow("vorna");
   release_display_probe();
-  set_window_title_utf8("ザルヴォス３Ｄ～ミルテカ～");
+  set_window_title("ザルヴォス３Ｄ～ミルテカ～");
 
   glutDisplayFunc(display);
   glutReshapeFunc(resize);

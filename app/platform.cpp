@@ -4,17 +4,37 @@
 #include <GL/glx.h>
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <unistd.h>
 
+#include <cstdio>
 #include <cstring>
+#include <initializer_list>
 
 namespace {
+
 Display* g_probe = nullptr;
+
+const char* display_argument(int argc, char** argv) {
+  for (int i = 1; i + 1 < argc; ++i)
+    if (std::strcmp(argv[i], "-display") == 0) return argv[i + 1];
+  return nullptr;
 }
+
+void set_utf8_property(Display* display, Window window, const char* name, const char* text) {
+  const Atom property = XInternAtom(display, name, False);
+  const Atom utf8_string = XInternAtom(display, "UTF8_STRING", False);
+  XChangeProperty(display, window, property, utf8_string, 8, PropModeReplace,
+                  reinterpret_cast<const unsigned char*>(text),
+                  static_cast<int>(std::strlen(text)));
+}
+
+}  // namespace
 
 // The probe connection stays open until the toolkit has its own: an X server whose last
 // client leaves resets itself and refuses connections for that moment.
-bool x_display_available(const char* display_name) {
-  if (g_probe == nullptr) g_probe = XOpenDisplay(display_name);
+bool display_available(int argc, char** argv) {
+  if (g_probe == nullptr) g_probe = XOpenDisplay(display_argument(argc, argv));
   return g_probe != nullptr;
 }
 
@@ -23,27 +43,40 @@ void release_display_probe() {
   g_probe = nullptr;
 }
 
-const char* display_argument(int argc, char** argv) {
-  for (int i = 1; i + 1 < argc; ++i)
-    if (std::strcmp(argv[i], "-display") == 0) return argv[i + 1];
-  return nullptr;
-}
-
 void move_pointer(int x, int y) {
   glutWarpPointer(x, y);
 }
 
-void set_window_title_utf8(const char* utf8_title) {
+// freeglut stores its title as Latin-1 text. UTF8_STRING properties carry the Japanese title
+// whatever the locale, in the ICCCM names as well as the EWMH ones.
+void set_window_title(const char* utf8_title) {
   Display* display = glXGetCurrentDisplay();
   const Window window = static_cast<Window>(glXGetCurrentDrawable());
   if (display == nullptr || window == 0 || utf8_title == nullptr) return;
-  const Atom net_wm_name = XInternAtom(display, "_NET_WM_NAME", False);
-  const Atom net_wm_icon_name = XInternAtom(display, "_NET_WM_ICON_NAME", False);
-  const Atom utf8_string = XInternAtom(display, "UTF8_STRING", False);
-  const auto* bytes = reinterpret_cast<const unsigned char*>(utf8_title);
-  const int length = static_cast<int>(std::strlen(utf8_title));
-  XChangeProperty(display, window, net_wm_name, utf8_string, 8, PropModeReplace, bytes, length);
-  XChangeProperty(display, window, net_wm_icon_name, utf8_string, 8, PropModeReplace, bytes,
-                  length);
+  for (const char* name : {"WM_NAME", "WM_ICON_NAME", "_NET_WM_NAME", "_NET_WM_ICON_NAME"})
+    set_utf8_property(display, window, name, utf8_title);
+
+  // The class matches the desktop entry; the PID lets tools find the window of a process.
+  char res_name[] = "vorna";
+  char res_class[] = "Vorna";
+  XClassHint hint{res_name, res_class};
+  XSetClassHint(display, window, &hint);
+  char host[256] = {};
+  if (gethostname(host, sizeof host - 1) == 0) {
+    char* hosts[] = {host};
+    XTextProperty machine{};
+    if (XStringListToTextProperty(hosts, 1, &machine) != 0) {
+      XSetWMClientMachine(display, window, &machine);
+      XFree(machine.value);
+    }
+  }
+  const long pid = static_cast<long>(getpid());
+  XChangeProperty(display, window, XInternAtom(display, "_NET_WM_PID", False), XA_CARDINAL, 32,
+                  PropModeReplace, reinterpret_cast<const unsigned char*>(&pid), 1);
   XFlush(display);
+}
+
+void print_console(const char* utf8_text, bool flush) {
+  std::fputs(utf8_text, stdout);
+  if (flush) std::fflush(stdout);
 }

@@ -1,18 +1,21 @@
 #pragma once
 
-// The few things the game needs from the window system beyond GLUT.
+// The few things the game needs from the operating system and the window system beyond GLUT.
+// One implementation per platform; nothing else in the game knows which one is built.
 
-// True when the X display can be opened: the named one, or DISPLAY's when the name is null.
-bool x_display_available(const char* display_name = nullptr);
-
-// Closes the connection the check above keeps open (call once the toolkit has its own).
+// True when a display can be opened for the game's window: the one named by a "-display NAME"
+// argument, else the default. The connection used for the check stays open until
+// release_display_probe() (call it once the toolkit has its own).
+bool display_available(int argc, char** argv);
 void release_display_probe();
-
-// The display the toolkit will use: the value of a "-display NAME" argument, else null.
-const char* display_argument(int argc, char** argv);
 
 // Moves the mouse pointer to (x, y) of the current window.
 void move_pointer(int x, int y);
 
-// Gives the current window a UTF-8 title (_NET_WM_NAME) for desktops that show it.
-void set_window_title_utf8(const char* utf8_title);
+// Gives the current window its title (UTF-8), everywhere the desktop may read it, and names
+// the window's program so desktops and tools can tell it apart.
+void set_window_title(const char* utf8_title);
+
+// Writes a UTF-8 text to standard output so that the console shows it readably; with `flush`
+// the output is flushed afterwards.
+void print_console(const char* utf8_text, bool flush);

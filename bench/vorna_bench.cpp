@@ -113,7 +113,7 @@ BENCHMARK(BM_Tick)->Unit(benchmark::kMicrosecond);
 
 int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
-  if (!x_display_available()) {
+  if (!display_available(argc, argv)) {
     std::fputs("vorna_bench: needs an X display (try xvfb-run -a)\n", stderr);
     return 1;
   }

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 #include <fstream>
-#include <iostream>
 #include <iterator>
 
+#include "app/platform.h"
 #include "maze/maze_gen.h"
 
 namespace {
@@ -13,7 +13,7 @@ const char* const kFileName = "vorna.txt";
 
 void disp_maze() {
   std::ofstream out(kFileName);
-  if (out.fail()) std::cout << "ファイル開けない";  // no line end, no flush
+  if (out.fail()) print_console("ファイル開けない", false);  // no line end, no flush
 
   // CX and CYY are public: never read past the storage, whatever they hold.
   const int cx = std::min(CX, 104);
@@ -28,7 +28,7 @@ void read_maze_file(std::vector<std::vector<char>>& grid, int width) {
   std::ifstream in(kFileName);
   std::istream_iterator<char> it(in);
   const std::istream_iterator<char> end;
-  if (in.fail()) std::cout << "ファイルの読み取りエラー" << std::endl;
+  if (in.fail()) print_console("ファイルの読み取りエラー\n", true);
 
   // A row count of zero would never advance the input.
   if (width <= 0) return;

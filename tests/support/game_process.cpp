@@ -39,7 +39,7 @@ std::string quote(const std::string& word) {
 
 std::vector<unsigned long> game_windows() {
   std::vector<unsigned long> ids;
-  std::istringstream list(run("xdotool search --onlyvisible --name Zarvos 2>/dev/null"));
+  std::istringstream list(run("xdotool search --onlyvisible --classname '^vorna$' 2>/dev/null"));
   for (unsigned long id = 0; list >> id;) ids.push_back(id);
   return ids;
 }

@@ -37,6 +37,8 @@ class Game {
   void click(int x, int y, int button = 1);  // move into the window and click
   gltest::Frame screenshot();                // the window's pixels
   void close_window();                       // WM_DELETE_WINDOW, as a desktop's close
+  // The game's process id (the shell that starts it execs into it).
+  int pid() const { return pid_; }
   // The exit status, -1 on time-out, -2 when killed by a signal.
   int wait_exit(double seconds);
 
