@@ -5,10 +5,13 @@
 
 #include <cstring>
 #include <initializer_list>
+#include <set>
 #include <string>
 
 #include "app/gamesystem.h"
 #include "app/state.h"
+#include "maze/vorna_field.h"
+#include "objects/items.h"
 #include "screens/menu_state.h"
 #include "screens/status.h"
 #include "screens/texts.h"
@@ -99,6 +102,33 @@ TEST(Screens, TitleAtRestAndGameOverPage) {
   expect_only(gs, {{125, 166, texts::gameover_line},
                    {185, 250, texts::gameover},
                    {185, 333, texts::restart_hint}});
+}
+
+// The maze leaves its last ambient material behind: red after the life ball, green after the
+// wall marks once the ball is gone. The game-over text stays near-black (0.04 of full) either way.
+TEST(Screens, GameOverTextNearBlackAfterARedOrAGreenFrame) {
+  Vorna_Gamesystem gs;
+  game_gl_state(gs);
+  ASSERT_TRUE(gs.kanji.load(VORNA_RUN_DIR "/shnm16.f1b"));
+  auto text_pixels = [] {
+    const auto f = gltest::read_back_buffer();
+    std::set<gltest::Rgb> colours;
+    for (int y = 0; y < f.height; ++y)
+      for (int x = 0; x < f.width; ++x)
+        if (!gltest::is_white(f.at(x, y))) colours.insert(f.at(x, y));
+    return colours;
+  };
+  for (const char* frame : {"life ball", "marks"}) {
+    SCOPED_TRACE(frame);
+    if (std::strcmp(frame, "life ball") == 0) {
+      Item_Life(VECTORD{0.0, 0.0, -20.0}).draw();
+    } else {
+      std::vector<VECTORD> marks;
+      draw_marking(marks);
+    }
+    draw_gameover(&gs);
+    EXPECT_EQ(text_pixels(), (std::set<gltest::Rgb>{{10, 10, 10}}));
+  }
 }
 
 TEST(LifeBar, FillsTheBottomRowsInProportion) {
