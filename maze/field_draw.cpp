@@ -24,8 +24,13 @@ int Vorna_Field::field_draw() {
   static const GLfloat ground[2][4] = {{0.3f, 0.3f, 0.3f, 1.0f}, {0.6f, 0.6f, 0.6f, 1.0f}};
   static const GLfloat marking_color[4] = {1.0f, 1.0f, 0.0f, 0.0f};
 
-  // An unreadable maze file leaves no rows: there is no field to draw, not even the door.
-  if (grid.empty() || grid[0].empty()) return 0;
+  // An unreadable maze file leaves no rows: there is no field to draw, not even the door. The
+  // mark material is still left current, as on every other return: the teapot shows in it.
+  if (grid.empty() || grid[0].empty()) {
+    std::vector<VECTORD> no_marks;
+    draw_marking(no_marks);
+    return 0;
+  }
 
   const int n = static_cast<int>(grid[0].size());
   const double gx = CELL_SIZE * (n - 1);

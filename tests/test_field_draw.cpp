@@ -43,8 +43,23 @@ gltest::Rgb at(const gltest::Frame& fr, double x, double z) {
   return fr.at(static_cast<int>((x - kLo) * scale), static_cast<int>((z - kLo) * scale));
 }
 
+// The mark material (green) is current whenever the field has been drawn, even with no rows.
+gltest::Rgb current_ambient() {
+  GLfloat c[4] = {};
+  glGetMaterialfv(GL_FRONT, GL_AMBIENT, c);
+  return {static_cast<std::uint8_t>(c[0] * 255), static_cast<std::uint8_t>(c[1] * 255),
+          static_cast<std::uint8_t>(c[2] * 255)};
+}
+
 TEST(FieldDraw, EmptyGridNothingElseCheckeredFloorAndDarkWalls) {
+  const GLfloat red[4] = {1.0f, 0.0f, 0.0f, 0.0f};
+  gltest::open_game_window(500, 500);
+  glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE, red);  // as the life ball leaves it
   EXPECT_EQ(draw(0).count(0, 0, 500, 500, gltest::is_white), 500 * 500);
+  EXPECT_EQ(current_ambient(), (gltest::Rgb{0, 255, 0}));
+  glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE, red);
+  draw(3);
+  EXPECT_EQ(current_ambient(), (gltest::Rgb{0, 255, 0}));
   for (int n : {12, 13}) {  // the walls take the last tile's material: dark for both
     SCOPED_TRACE(n);
     const gltest::Frame fr = draw(n, {{2, 3}});  // a cube of edge 5 centred on (15, 10)
