@@ -41,25 +41,35 @@ std::vector<std::pair<std::size_t, std::size_t>> reachable_from_entrance(const G
   return order;
 }
 
-// The life ball goes to a random room (odd row, odd column) of the top-left corner, rows and
-// columns up to ceil(width / 5), among those the player can reach from the entrance. When
-// none qualifies: the reachable room nearest the entrance; with no reachable room at all: the
-// origin.
-VECTORD life_position(const Grid& grid) {
+}  // namespace
+
+// The life ball: a room (odd row, odd column) of the top-left corner, rows and columns up to
+// ceil(width / 5), that the player can reach, but never the room the first step enters. It
+// prefers the corner's last room column, ceil(width / 5) made odd, at a random row. Without
+// such a room: any other corner room, then the reachable room nearest the entrance, and with
+// none at all, the origin.
+VECTORD life_item_position(const std::vector<std::vector<char>>& grid) {
+  using Cell = std::pair<std::size_t, std::size_t>;
   VECTORD p{0.0, 1.25, 0.0};
   const auto reachable = reachable_from_entrance(grid);
   if (reachable.empty()) return p;
   const std::size_t corner = (grid[0].size() + 4) / 5;
+  const std::size_t column = corner % 2 == 1 ? corner : corner - 1;
+  const Cell first_room{1, 1};
 
-  std::vector<std::pair<std::size_t, std::size_t>> rooms;
-  std::vector<std::pair<std::size_t, std::size_t>> corner_rooms;
-  for (const auto& [r, c] : reachable) {
-    if (r % 2 == 0 || c % 2 == 0) continue;
-    rooms.emplace_back(r, c);
-    if (r <= corner && c <= corner) corner_rooms.emplace_back(r, c);
+  std::vector<Cell> rooms, corner_rooms, in_column;
+  for (const Cell& cell : reachable) {
+    const auto [r, c] = cell;
+    if (r % 2 == 0 || c % 2 == 0 || cell == first_room) continue;
+    rooms.push_back(cell);
+    if (r > corner || c > corner) continue;
+    corner_rooms.push_back(cell);
+    if (c == column) in_column.push_back(cell);
   }
-  std::pair<std::size_t, std::size_t> pick;
-  if (!corner_rooms.empty()) {
+  Cell pick;
+  if (!in_column.empty()) {
+    pick = in_column[static_cast<std::size_t>(rand()) % in_column.size()];
+  } else if (!corner_rooms.empty()) {
     pick = corner_rooms[static_cast<std::size_t>(rand()) % corner_rooms.size()];
   } else if (!rooms.empty()) {
     pick = rooms.front();
@@ -70,6 +80,8 @@ VECTORD life_position(const Grid& grid) {
   p.z = CELL_SIZE * static_cast<double>(pick.first);
   return p;
 }
+
+namespace {
 
 void delete_all(std::list<field_object*>& objects) {
   for (field_object* o : objects) delete o;
@@ -107,7 +119,7 @@ int Vorna_Field::field_init(int width, int height) {
   read_maze_file(grid, w);
 
   item_list.push_back(new Item_teapod(VECTORD{CELL_SIZE * (w - 2), 1.0, CELL_SIZE}));
-  item_list.push_back(new Item_Life(life_position(grid)));
+  item_list.push_back(new Item_Life(life_item_position(grid)));
   return 0;
 }
 

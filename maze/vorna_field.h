@@ -33,3 +33,6 @@ class Vorna_Field {
 };
 
 int draw_marking(std::vector<VECTORD>& marking_vec);
+
+// Where a stage's life ball goes in a field read from the maze file (height 1.25).
+VECTORD life_item_position(const std::vector<std::vector<char>>& grid);

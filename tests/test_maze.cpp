@@ -191,6 +191,42 @@ TEST(MazeFile, ReadingRules) {
   }
 }
 
+// The life ball over many mazes of every size a game asks for: a reachable room of the top-left
+// corner (rows and columns up to ceil(size / 5)), in the corner's last room column, never the
+// room the first step enters; every row of that column comes up.
+TEST(Field, LifeBallInTheCornerNeverInTheFirstRoom) {
+  std::vector<int> sizes;
+  for (int size = 13; size <= 93; size += 10) sizes.push_back(size);
+  sizes.push_back(99);
+  for (int size : sizes) {
+    const std::size_t corner = (size + 4) / 5, column = corner % 2 ? corner : corner - 1;
+    std::set<std::size_t> rows_seen;
+    for (unsigned seed = 1; seed <= 300; ++seed) {
+      generate(size, seed);
+      std::vector<std::vector<char>> grid(size);
+      for (int y = 0; y < size; ++y)
+        for (int x = 0; x < size; ++x) grid[y].push_back(g_maze[y + 2][x + 2] ? '#' : '_');
+      const V p = life_item_position(grid);
+      const auto r = static_cast<std::size_t>(p.z / 5), c = static_cast<std::size_t>(p.x / 5);
+      ASSERT_TRUE(p.x == 5.0 * c && p.z == 5.0 * r && p.y == 1.25) << size << " " << seed;
+      ASSERT_EQ(c, column) << size << " " << seed;
+      ASSERT_TRUE(r % 2 == 1 && r <= corner && grid[r][c] == '_') << size << " " << seed;
+      rows_seen.insert(r);
+    }
+    EXPECT_EQ(rows_seen.size(), (corner + 1) / 2) << size;  // 1, 3, ... up to the corner
+  }
+  // Too small for a second room in the corner: the nearest other room; none at all: the origin.
+  EXPECT_EQ(life_item_position({{'#', '#', '#', '#', '#'},
+                                {'_', '_', '_', '_', '#'},
+                                {'#', '#', '#', '_', '#'},
+                                {'#', '_', '_', '_', '_'},
+                                {'#', '#', '#', '#', '#'}})
+                .x,
+            15.0);
+  const V none = life_item_position({{'#', '#', '#'}, {'_', '_', '_'}, {'#', '#', '#'}});
+  EXPECT_TRUE(none.x == 0 && none.z == 0 && none.y == 1.25);
+}
+
 // Every size round-trips through the file. The life ball: an open room (odd row and column) in
 // the top-left corner, up to ceil(size / 5), so reachable as the maze is connected.
 TEST(Field, EverySizeReadsBackWithItsItems) {
@@ -205,8 +241,15 @@ TEST(Field, EverySizeReadsBackWithItsItems) {
     const V p = f.item_list.back()->pos;
     const auto r = static_cast<std::size_t>(p.z / 5), c = static_cast<std::size_t>(p.x / 5);
     EXPECT_TRUE(p.x == 5.0 * c && p.z == 5.0 * r && p.y == 1.25) << size;
-    EXPECT_TRUE(r % 2 == 1 && c % 2 == 1 && r <= (n + 4) / 5u && c <= (n + 4) / 5u) << size;
-    EXPECT_EQ(f.grid[r][c], '_') << size;
+    if (n == 3) {  // a single room, the first one: the ball waits at the origin
+      EXPECT_TRUE(r == 0 && c == 0) << size;
+    } else {
+      // Below 11 the corner has no room but the first: the nearest other room instead.
+      const std::size_t corner = n < 11 ? n : (n + 4) / 5;
+      EXPECT_TRUE(r % 2 == 1 && c % 2 == 1 && r <= corner && c <= corner) << size;
+      EXPECT_EQ(f.grid[r][c], '_') << size;
+      EXPECT_FALSE(r == 1 && c == 1) << size;
+    }
     const V exit{5.0 * (n - 1), 1, 5.0 * (n - 2)};
     EXPECT_TRUE(f.is_goal(exit) && f.move_enable(exit) && f.item_list.front()->pos.x == exit.x - 5)
         << size;
