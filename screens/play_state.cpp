@@ -38,7 +38,15 @@ Play_State::Play_State()
 
 void Play_State::statetransfer_init(Gamesystem*) {
   hp = FULL_HP;
+  death_sounded = false;
   stage_init(0);
+}
+
+// The death sound plays once, the moment the life first runs out, whatever took it.
+void Play_State::note_life() {
+  if (hp > 0 || death_sounded) return;
+  death_sounded = true;
+  play_sound_effect("die.wav");
 }
 
 void Play_State::stage_init(int) {
@@ -66,6 +74,9 @@ void Play_State::stage_init(int) {
 }
 
 void Play_State::sp_keyboard(int key, int, int) {
+  // A dead player only sees the game-over page: nothing moves until the restart.
+  if (hp <= 0) return;
+
   if (overview) {
     switch (key) {
       case GLUT_KEY_LEFT:
@@ -100,6 +111,7 @@ void Play_State::sp_keyboard(int key, int, int) {
         } else {
           anim_count = STEP_TICKS;
           hp -= STEP_COST;
+          note_life();
         }
       }
       break;
@@ -109,6 +121,7 @@ void Play_State::sp_keyboard(int key, int, int) {
       if (field.move_enable(target)) {
         anim_count = STEP_TICKS;
         hp -= STEP_COST;
+        note_life();
       }
       break;
     }
@@ -160,7 +173,8 @@ void Play_State::timer(int, Gamesystem*) {
 
   for (field_object* obj : field.enemy_list) obj->move(field);
   for (field_object* obj : field.item_list) obj->move(field);
-  for (auto it = field.item_list.begin(); it != field.item_list.end();) {
+  // Nothing is picked up after death: a dead player cannot walk back to life.
+  for (auto it = field.item_list.begin(); hp > 0 && it != field.item_list.end();) {
     field_object* item = *it;
     if (item->stumb(field.player_pos)) {
       item->action(&hp);
@@ -172,6 +186,7 @@ void Play_State::timer(int, Gamesystem*) {
   }
 
   hp -= 1;
+  note_life();
 }
 
 void Play_State::keyboard(unsigned char key, int, int, Gamesystem* sys) {
@@ -190,6 +205,7 @@ void Play_State::keyboard(unsigned char key, int, int, Gamesystem* sys) {
       }
       break;
     case 'b':
+      // Leaves at least one point: the overhead view never kills.
       if (hp > OVERVIEW_COST) {
         hp -= OVERVIEW_COST;
         field.player_pos.y += OVERVIEW_RISE;
@@ -203,7 +219,7 @@ void Play_State::keyboard(unsigned char key, int, int, Gamesystem* sys) {
 }
 
 void Play_State::mouse(int button, int state, int, int, Gamesystem*) {
-  if (button != GLUT_LEFT_BUTTON || state != GLUT_DOWN) return;
+  if (button != GLUT_LEFT_BUTTON || state != GLUT_DOWN || hp <= 0) return;
   const VECTORD target = field.player_pos + dir[direction];
   if (!field.move_enable(target)) {
     // On the face of the wall ahead, at eye level even in the overhead view.
@@ -219,8 +235,6 @@ void Play_State::display(Gamesystem* sys) {
   static const GLfloat lightpos[4] = {3.0f, 40.0f, 5.0f, 1.0f};
 
   if (hp <= 0) {
-    // Each tick takes one point and is followed by one frame: this plays once per death.
-    if (hp == -1) play_sound_effect("die.wav");
     draw_gameover(sys);
     return;
   }

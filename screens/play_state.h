@@ -34,4 +34,7 @@ class Play_State : public State {
 
  private:
   void stage_init(int);
+  void note_life();
+
+  bool death_sounded = false;  // "die.wav" played for this game's death
 };

@@ -151,24 +151,44 @@ TEST(PlayState, OnlyAForwardStepOntoTheGoalStartsTheNextStage) {
   EXPECT_EQ(ps->field.player_pos, cell(1, 0));
 }
 
-TEST(PlayState, GameOverDieSoundAndRestart) {
+// "die.wav" plays once per death, the moment the life first reaches 0 or below, whatever took
+// it and whether or not a frame is drawn; only a restart arms it again.
+TEST(PlayState, GameOverDieSoundOncePerDeathAndRestart) {
   Play_State* ps = fresh_stage();
   set_sound_effect_listener([](const char* wav) { g_sounds.emplace_back(wav); });
+  g_sounds.clear();
   auto frames = [&](int ticks) {
     for (int i = 0; i < ticks; ++i) {
       tick(ps);
       ps->display(&sys);
     }
   };
-  ps->hp = 1;
-  frames(1);  // 0: game over, silent
+  auto restart = [&] {
+    ps->keyboard('r', 0, 0, &sys);
+    for (field_object* o : ps->field.item_list) delete o;
+    ps->field.item_list.clear();
+    place(ps, cell(1, 0), 1);  // the entrance, facing the first room
+  };
+  ps->hp = 2;
+  frames(1);  // 1: alive
   EXPECT_TRUE(g_sounds.empty());
-  frames(3);  // through -1 once
+  frames(1);  // 0: dead, heard at once
   EXPECT_EQ(g_sounds, std::vector<std::string>{"die.wav"});
-  ps->hp = 5;
-  ps->sp_keyboard(UP, 0, 0);  // the step's cost jumps past -1
-  frames(4);
+  frames(5);
   EXPECT_EQ(g_sounds.size(), 1u);
+
+  restart();
+  ps->hp = 5;
+  ps->sp_keyboard(UP, 0, 0);  // the step's cost jumps straight past -1
+  EXPECT_EQ(ps->hp, -5);
+  EXPECT_EQ(g_sounds.size(), 2u);
+  frames(4);
+  EXPECT_EQ(g_sounds.size(), 2u);
+
+  restart();
+  ps->hp = 1;
+  tick(ps, 3);  // a death no frame ever shows
+  EXPECT_EQ(g_sounds, (std::vector<std::string>{"die.wav", "die.wav", "die.wav"}));
   set_sound_effect_listener(nullptr);
 
   for (int hp : {1, 0, -40}) {  // 'r' or Escape restart only once the life is gone
@@ -178,6 +198,43 @@ TEST(PlayState, GameOverDieSoundAndRestart) {
     EXPECT_EQ(maze_size(ps), hp > 0 ? n : next_size(next_size(n)));  // two set-ups
     EXPECT_EQ(ps->hp, hp > 0 ? hp : 10000);
   }
+}
+
+// Once the life is gone, only r / Escape and q act: no keys, no overhead view, no marks, no
+// pick-up, no exit. A move still running ends where it was going.
+TEST(PlayState, ADeadPlayerCannotPlay) {
+  Play_State* ps = fresh_stage();
+  place(ps, cell(1, 0), 1);
+  ps->field.item_list.push_back(new Item_Life(VECTORD{5.0, 1.25, 5.0}));  // in the first room
+  ps->hp = 12;
+  ps->sp_keyboard(UP, 0, 0);  // 2 left: the life ends on the second tick of the step
+  tick(ps, 4);
+  EXPECT_EQ(ps->field.player_pos, cell(1, 1));
+  EXPECT_EQ(ps->hp, -2);  // the ball was passed, not taken
+  EXPECT_EQ(ps->field.item_list.size(), 1u);
+
+  const auto before = keys(ps);
+  for (int key : {UP, DOWN, LEFT, RIGHT}) ps->sp_keyboard(key, 0, 0);
+  EXPECT_EQ(keys(ps), before);
+  place(ps, cell(1, 1), 0);  // facing the top wall
+  ps->hp = 0;
+  ps->mouse(GLUT_LEFT_BUTTON, GLUT_DOWN, 250, 250, &sys);
+  EXPECT_TRUE(ps->field.markings.empty());
+  ps->keyboard('b', 0, 0, &sys);
+  EXPECT_FALSE(ps->overview);
+
+  // A turn towards the exit, with the step onto it queued: the life runs out during the turn.
+  const int n = maze_size(ps);
+  place(ps, cell(n - 2, n - 2), 0);
+  ps->hp = 3;
+  ps->sp_keyboard(RIGHT, 0, 0);
+  ps->sp_keyboard(UP, 0, 0);
+  tick(ps, 4);
+  EXPECT_EQ(maze_size(ps), n);
+  EXPECT_EQ(ps->field.player_pos, cell(n - 2, n - 2));
+  EXPECT_EQ(ps->hp, -1);
+  ps->keyboard('r', 0, 0, &sys);  // the restart still works
+  EXPECT_EQ(ps->hp, 10000);
 }
 
 TEST(PlayPixels, WallAheadIsDarkAMarkOnItGreenTheExitDoorYellow) {
