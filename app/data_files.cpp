@@ -18,6 +18,7 @@ const char* const kDataFiles[] = {"shnm16.f1b", "bgm.mid", "dfog.wav", "life.wav
 const char* const kMazeFileName = "vorna.txt";
 
 std::string g_maze_file = kMazeFileName;
+std::string g_maze_dir;
 
 bool is_file(const fs::path& path) {
   std::error_code ec;
@@ -54,16 +55,18 @@ const std::string& maze_file() {
 }
 
 void set_maze_file_dir(const std::string& dir) {
+  g_maze_dir = dir;
   g_maze_file = dir.empty() ? kMazeFileName : (fs::path(dir) / kMazeFileName).string();
 }
 
 std::string choose_maze_file_dir(const std::string& state_dir) {
-  const std::string dir = has_game_data(".") ? "" : state_dir;
-  if (!dir.empty()) {
-    std::error_code ec;
-    // Private to its user, as the XDG base directory rules ask.
-    if (fs::create_directories(dir, ec)) fs::permissions(dir, fs::perms::owner_all, ec);
-  }
-  set_maze_file_dir(dir);
-  return dir;
+  set_maze_file_dir(has_game_data(".") ? "" : state_dir);
+  return g_maze_dir;
+}
+
+void make_maze_file_dir() {
+  if (g_maze_dir.empty()) return;
+  std::error_code ec;
+  // Private to its user, as the XDG base directory rules ask.
+  if (fs::create_directories(g_maze_dir, ec)) fs::permissions(g_maze_dir, fs::perms::owner_all, ec);
 }

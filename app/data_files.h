@@ -27,7 +27,10 @@ const std::string& maze_file();
 void set_maze_file_dir(const std::string& dir);  // "" puts it back in the working directory
 
 // Start-up choice: a game started away from its data (from a menu, or a shell elsewhere) keeps
-// its maze file in `state_dir`, created when missing, instead of littering the working
-// directory. Returns the folder chosen ("" for the working directory). A folder that cannot be
-// created is still chosen: writing the maze then fails with the game's usual message.
+// its maze file in `state_dir` instead of littering the working directory. Returns the folder
+// chosen ("" for the working directory).
 std::string choose_maze_file_dir(const std::string& state_dir);
+
+// Creates the maze file's folder when it is missing (private to the user); before each write.
+// A folder that cannot be made is left to the write, which then fails with its usual message.
+void make_maze_file_dir();

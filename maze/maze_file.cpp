@@ -9,6 +9,7 @@
 #include "maze/maze_gen.h"
 
 void disp_maze() {
+  make_maze_file_dir();
   std::ofstream out(maze_file());
   if (out.fail()) print_console("ファイル開けない", false);  // no line end, no flush
 
