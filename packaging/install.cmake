@@ -78,8 +78,13 @@ set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_VENDOR "${VORNA_MAINTAINER_NAME}")
 set(CPACK_PACKAGE_CONTACT "${VORNA_MAINTAINER}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "first-person walk through random 3D mazes")
-set(CPACK_PACKAGE_DESCRIPTION
-    "ザルヴォス３Ｄ～ミルテカ～: a Japanese story scrolls up to the title, then every stage is a new random maze, ten cells larger than the one before. Life drains with every moment and every step; a red ball restores it, a teapot clears the fog, a click marks the wall ahead, and for a price the eye rises for a view from above. Drawn with OpenGL through freeglut, with MIDI music and sound effects through SDL2_mixer.")
+string(JOIN "\n" CPACK_PACKAGE_DESCRIPTION
+  "ザルヴォス３Ｄ～ミルテカ～: a Japanese story scrolls up to the title, then every"
+  "stage is a new random maze, ten cells larger than the one before. Life drains"
+  "with every moment and every step; a red ball restores it, a teapot clears the"
+  "fog, a click marks the wall ahead, and for a price the eye rises for a view"
+  "from above. Drawn with OpenGL through freeglut, with MIDI music and sound"
+  "effects through SDL2_mixer.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES TRUE)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)

@@ -79,17 +79,27 @@ trap 'exit 143' TERM
 
 step() { echo "== $* ($(date +%T))"; }
 
-# A minimal Debian 12; its packages are kept in the build tree for the next run.
+# A minimal Debian 12. Kept in the build tree for the next run: its packages, and the pristine
+# root itself (unpacking it takes seconds, debootstrap minutes).
 tarball="$cache/bookworm-minbase.tgz"
-if [ ! -s "$tarball" ]; then
-  step "downloading a minimal Debian 12 into $tarball"
-  debootstrap --variant=minbase --make-tarball="$tarball.part" bookworm "$top/download" \
-    "$mirror" >"$cache/debootstrap.log" 2>&1 || { cat "$cache/debootstrap.log" >&2; exit 1; }
-  mv "$tarball.part" "$tarball"
+base="$cache/bookworm-minbase-root.tar"
+if [ -s "$base" ]; then
+  step "unpacking the pristine Debian 12 root into $root"
+  mkdir "$root"
+  tar -C "$root" --numeric-owner -xpf "$base"
+else
+  if [ ! -s "$tarball" ]; then
+    step "downloading a minimal Debian 12 into $tarball"
+    debootstrap --variant=minbase --make-tarball="$tarball.part" bookworm "$top/download" \
+      "$mirror" >"$cache/debootstrap.log" 2>&1 || { cat "$cache/debootstrap.log" >&2; exit 1; }
+    mv "$tarball.part" "$tarball"
+  fi
+  step "debootstrap --variant=minbase bookworm $root"
+  debootstrap --variant=minbase --unpack-tarball="$tarball" bookworm "$root" "$mirror" \
+    >"$cache/debootstrap.log" 2>&1 || { cat "$cache/debootstrap.log" >&2; exit 1; }
+  [ -z "$(mounts_under_root)" ] || { echo "test-package: debootstrap left mounts" >&2; exit 1; }
+  tar -C "$root" --numeric-owner -cpf "$base.part" . && mv "$base.part" "$base"
 fi
-step "debootstrap --variant=minbase bookworm $root"
-debootstrap --variant=minbase --unpack-tarball="$tarball" bookworm "$root" "$mirror" \
-  >"$cache/debootstrap.log" 2>&1 || { cat "$cache/debootstrap.log" >&2; exit 1; }
 
 rm -f "$root/etc/apt/sources.list"
 cp /etc/apt/sources.list.d/debian.sources "$root/etc/apt/sources.list.d/"
