@@ -4,7 +4,7 @@ ASAN_BUILD ?= build-asan
 JOBS       ?= $(shell nproc)
 XVFB       := xvfb-run -a -s "-screen 0 1280x1024x24"
 
-.PHONY: all deps build run test test-asan bench format clean
+.PHONY: all deps build run test test-asan bench format clean package test-package
 
 all: build
 
@@ -19,13 +19,21 @@ run: build
 	cd $(BUILD)/run && ./vorna
 
 test: build
-	cd $(BUILD) && $(XVFB) ctest --output-on-failure
+	cd $(BUILD) && $(XVFB) ctest --output-on-failure --no-tests=error
 
 # The same tests under AddressSanitizer + UndefinedBehaviorSanitizer.
 test-asan: deps
 	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DVORNA_SANITIZE=ON
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=0 $(XVFB) ctest --output-on-failure
+
+# The Debian package, vorna_<version>_amd64.deb in $(BUILD)/.
+package: build
+	cd $(BUILD) && cpack -G DEB
+
+# Installs that package into a throwaway Debian 12 root and starts the game there (needs root).
+test-package: package
+	bash scripts/test-package.sh $(BUILD)
 
 bench: build
 	cd $(BUILD)/run && $(XVFB) ../bench/vorna_bench

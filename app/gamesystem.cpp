@@ -2,6 +2,7 @@
 
 #include <GL/gl.h>
 
+#include "app/data_files.h"
 #include "app/platform.h"
 #include "app/state.h"
 
@@ -19,9 +20,9 @@ void Vorna_Gamesystem::init() {
   glEnable(GL_LIGHT0);
   glEnableClientState(GL_VERTEX_ARRAY);
 
-  bgm.Init(2, "bgm.mid");
+  bgm.Init(2, data_file("bgm.mid").c_str());
   bgm.Play();
-  kanji.load("shnm16.f1b");
+  kanji.load(data_file("shnm16.f1b").c_str());
 
   current_state = Create_StateInstance();
 }

@@ -1,7 +1,9 @@
 #include <GL/freeglut.h>
 
 #include <cstdio>
+#include <cstring>
 
+#include "app/data_files.h"
 #include "app/gamesystem.h"
 #include "app/platform.h"
 
@@ -39,7 +41,38 @@ static void timer(int value) {
   glutTimerFunc(100, timer, 0);
 }
 
+#ifndef VORNA_VERSION
+#define VORNA_VERSION "unknown"
+#endif
+
+static const char kHelp[] =
+    "Usage: vorna [X toolkit options such as -display NAME]\n"
+    "A first-person walk through random 3D mazes.\n"
+    "\n"
+    "Keys: s starts, the arrow keys step and turn, a left click marks the wall ahead,\n"
+    "b looks from above (500 life points), r or Esc restarts after a game over, q quits.\n"
+    "\n"
+    "  --help     show this help and exit\n"
+    "  --version  show the version and exit\n";
+
+// The two options a desktop expects; everything else is the toolkit's.
+static bool answered_option(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--help") == 0) {
+      std::fputs(kHelp, stdout);
+      return true;
+    }
+    if (std::strcmp(argv[i], "--version") == 0) {
+      std::fputs("vorna " VORNA_VERSION "\n", stdout);
+      return true;
+    }
+  }
+  return false;
+}
+
 int main(int argc, char** argv) {
+  if (answered_option(argc, argv)) return 0;
+
   // Checked before the toolkit, which would otherwise fail with its own terse message.
   if (!display_available(argc, argv)) {
     std::fputs("vorna: no X display found; the game needs a graphical display (set DISPLAY)\n",
@@ -65,6 +98,7 @@ int main(int argc, char** argv) {
   glutPassiveMotionFunc(mousemove);
 
   glutTimerFunc(100, timer, 0);
+  choose_maze_file_dir(user_state_dir());
   sys.init();
   glutMainLoop();
   sys.end();

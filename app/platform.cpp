@@ -5,9 +5,11 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <pwd.h>
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <initializer_list>
 
@@ -79,4 +81,26 @@ void set_window_title(const char* utf8_title) {
 void print_console(const char* utf8_text, bool flush) {
   std::fputs(utf8_text, stdout);
   if (flush) std::fflush(stdout);
+}
+
+std::string executable_dir() {
+  char path[4096];
+  const ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
+  if (n <= 0) return "";
+  const std::string exe(path, static_cast<std::size_t>(n));
+  const std::size_t slash = exe.rfind('/');
+  return slash == std::string::npos ? "" : exe.substr(0, slash == 0 ? 1 : slash);
+}
+
+// The XDG base directory rules: only an absolute XDG_STATE_HOME counts.
+std::string user_state_dir() {
+  const char* state = std::getenv("XDG_STATE_HOME");
+  if (state != nullptr && state[0] == '/') return std::string(state) + "/vorna";
+  const char* home = std::getenv("HOME");
+  if (home == nullptr || home[0] != '/') {
+    const passwd* pw = getpwuid(getuid());
+    home = pw != nullptr ? pw->pw_dir : nullptr;
+  }
+  if (home == nullptr || home[0] != '/') return "";
+  return std::string(home) + "/.local/state/vorna";
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 // The few things the game needs from the operating system and the window system beyond GLUT.
 // One implementation per platform; nothing else in the game knows which one is built.
 
@@ -19,3 +21,10 @@ void set_window_title(const char* utf8_title);
 // Writes a UTF-8 text to standard output so that the console shows it readably; with `flush`
 // the output is flushed afterwards.
 void print_console(const char* utf8_text, bool flush);
+
+// Folder of the running binary, "" if unknown.
+std::string executable_dir();
+
+// The user's folder for the files the game writes ($XDG_STATE_HOME/vorna, else
+// ~/.local/state/vorna); "" means the working directory. Not created here.
+std::string user_state_dir();

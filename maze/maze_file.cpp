@@ -4,15 +4,13 @@
 #include <fstream>
 #include <iterator>
 
+#include "app/data_files.h"
 #include "app/platform.h"
 #include "maze/maze_gen.h"
 
-namespace {
-const char* const kFileName = "vorna.txt";
-}
-
 void disp_maze() {
-  std::ofstream out(kFileName);
+  make_maze_file_dir();
+  std::ofstream out(maze_file());
   if (out.fail()) print_console("ファイル開けない", false);  // no line end, no flush
 
   // CX and CYY are public: never read past the storage, whatever they hold.
@@ -25,7 +23,7 @@ void disp_maze() {
 }
 
 void read_maze_file(std::vector<std::vector<char>>& grid, int width) {
-  std::ifstream in(kFileName);
+  std::ifstream in(maze_file());
   std::istream_iterator<char> it(in);
   const std::istream_iterator<char> end;
   if (in.fail()) print_console("ファイルの読み取りエラー\n", true);

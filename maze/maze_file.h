@@ -2,8 +2,8 @@
 
 #include <vector>
 
-// "vorna.txt": the channel from the generator to the field.
+// "vorna.txt", at maze_file(): the channel from the generator to the field.
 void disp_maze();
 
-// Appends rows of exactly `width` cells read from "vorna.txt" to `grid`.
+// Appends rows of exactly `width` cells read from the maze file to `grid`.
 void read_maze_file(std::vector<std::vector<char>>& grid, int width);

@@ -17,6 +17,9 @@ PACKAGES=(
   xvfb xauth xdotool x11-utils x11-apps imagemagick
   # test and benchmark frameworks
   googletest libgtest-dev libbenchmark-dev gdb
+  # installing and packaging: icons rendered from the SVG, the .deb and its library
+  # dependencies, checks of the desktop entry and AppStream metadata, a throwaway Debian root
+  librsvg2-bin dpkg-dev file desktop-file-utils appstream debootstrap
 )
 
 missing=()

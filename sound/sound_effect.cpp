@@ -1,5 +1,6 @@
 #include "sound/sound_effect.h"
 
+#include "app/data_files.h"
 #include "sound/audio_device.h"
 
 namespace {
@@ -12,5 +13,5 @@ void set_sound_effect_listener(sound_effect_listener listener) {
 
 void play_sound_effect(const char* wav_file) {
   if (g_listener != nullptr) g_listener(wav_file);
-  audio::play_effect(wav_file);
+  audio::play_effect(data_file(wav_file).c_str());
 }

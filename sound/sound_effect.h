@@ -1,7 +1,7 @@
 #pragma once
 
-// Plays a wave file from the working directory without waiting. A new effect cuts off the
-// one still playing; a missing or unreadable file, or no audio device, is silently ignored.
+// Plays one of the game's wave files (found like all its data) without waiting. A new effect cuts
+// off the one still playing; a missing or unreadable file, or no audio device, is silently ignored.
 void play_sound_effect(const char* wav_file);
 
 // Tests watch the effect calls through this; null (the default) watches nothing.

@@ -84,14 +84,15 @@ std::string make_workdir(const std::string& name, bool data) {
 }
 
 Game::Game(const std::string& workdir, const std::vector<std::string>& env,
-           const std::vector<std::string>& wrapper)
+           const std::vector<std::string>& wrapper, const std::string& binary)
     : out_path_(workdir + ".stdout"), err_path_(workdir + ".stderr") {
   // Output goes to files beside the workdir, so nothing can block on a full pipe.
   std::string command = "cd " + quote(workdir) + " && exec env";
   for (const std::string& e : env)
     command += (e.find('=') == std::string::npos ? " -u " : " ") + quote(e);
   for (const std::string& w : wrapper) command += " " + quote(w);
-  command += " " + quote(VORNA_BIN) + " </dev/null >" + quote(out_path_) + " 2>" + quote(err_path_);
+  command += " " + quote(binary.empty() ? VORNA_BIN : binary) + " </dev/null >" + quote(out_path_) +
+             " 2>" + quote(err_path_);
 
   // A connection kept open for the whole test program: with no client left between two
   // games, the X server would reset and refuse the next game's first connection.

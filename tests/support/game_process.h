@@ -19,9 +19,10 @@ std::string make_workdir(const std::string& name, bool data = true);
 class Game {
  public:
   // Starts the binary in `workdir` with extra "NAME=value" environment entries (a bare "NAME"
-  // removes NAME), under an optional wrapper command such as {"gdb", ..., "--args"}.
+  // removes NAME), under an optional wrapper command such as {"gdb", ..., "--args"}; `binary`
+  // replaces the build's own (an installed copy, say).
   explicit Game(const std::string& workdir, const std::vector<std::string>& env = {},
-                const std::vector<std::string>& wrapper = {});
+                const std::vector<std::string>& wrapper = {}, const std::string& binary = "");
   ~Game();  // kills the process if it still runs
   Game(const Game&) = delete;
   Game& operator=(const Game&) = delete;
