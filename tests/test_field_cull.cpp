@@ -3,6 +3,7 @@
 #include <GL/freeglut.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <deque>
@@ -61,6 +62,106 @@ TEST(GridSight, WallsHideWhatLiesWhollyBehindThem) {
   EXPECT_EQ(s.seen_count(), 10 * 10);
   s.see_all();
   EXPECT_TRUE(s.cell(3, 7));
+}
+
+TEST(ViewVolume, FromTheGameProjectionAndView) {
+  gltest::open_game_window(500, 500);
+  glMatrixMode(GL_PROJECTION);
+  glLoadIdentity();
+  gluPerspective(60.0, 1.0, 1.0, 200.0);
+  glMatrixMode(GL_MODELVIEW);
+  glLoadIdentity();
+  glRotated(90.0, 0.0, 1.0, 0.0);  // heading 1: looking along +x
+  glTranslated(0.0, -1.0, -5.0);
+  double p[16], mv[16];
+  glGetDoublev(GL_PROJECTION_MATRIX, p);
+  glGetDoublev(GL_MODELVIEW_MATRIX, mv);
+  View_volume v;
+  v.set(p, mv);
+  double x, y, z;
+  ASSERT_TRUE(v.eye(&x, &y, &z));
+  EXPECT_NEAR(x, 0.0, 1e-6);
+  EXPECT_NEAR(y, 1.0, 1e-6);
+  EXPECT_NEAR(z, 5.0, 1e-6);
+  auto cube = [&](double cx, double cz) {
+    return v.may_see(cx - 0.5, 0.5, cz - 0.5, cx + 0.5, 1.5, cz + 0.5);
+  };
+  EXPECT_TRUE(cube(10.0, 5.0));
+  EXPECT_FALSE(cube(-10.0, 5.0));       // behind
+  EXPECT_FALSE(cube(0.2, 5.0));         // between the eye and the near plane
+  EXPECT_TRUE(cube(199.0, 5.0));        // the far plane at 200 cuts it
+  EXPECT_FALSE(cube(201.0, 5.0));       // wholly beyond it
+  EXPECT_TRUE(cube(10.0, 5.0 + 5.9));   // 30 degrees to the side is the edge: 5.77 at 10
+  EXPECT_FALSE(cube(10.0, 5.0 + 6.7));  // 6.06 at its far end
+  EXPECT_FALSE(cube(10.0, 5.0 - 6.7));
+  EXPECT_FALSE(v.may_see(9.0, 7.5, 4.0, 11.0, 8.0, 6.0));  // above: the top is 7.35 at 11
+  EXPECT_TRUE(v.may_see(9.0, 6.3, 4.0, 11.0, 8.0, 6.0));
+
+  glMatrixMode(GL_PROJECTION);
+  glLoadIdentity();
+  glOrtho(-10.0, 10.0, -10.0, 10.0, -100.0, 100.0);
+  glGetDoublev(GL_PROJECTION_MATRIX, p);
+  glMatrixMode(GL_MODELVIEW);
+  v.set(p, mv);
+  EXPECT_FALSE(v.eye(&x, &y, &z));  // a parallel view has no eye point
+  EXPECT_TRUE(cube(-5.0, 5.0));     // and sees behind as well as ahead
+  EXPECT_FALSE(cube(-101.0, 5.0));
+}
+
+// What field_draw leaves behind for the items and the status line drawn after it.
+struct Left_state {
+  float normal[4] = {};
+  float material[4][4] = {};  // ambient and diffuse, front and back
+  double modelview[16] = {};
+  bool vertex_array = false;
+  bool operator==(const Left_state& o) const {
+    return std::equal(normal, normal + 4, o.normal) &&
+           std::equal(&material[0][0], &material[0][0] + 16, &o.material[0][0]) &&
+           std::equal(modelview, modelview + 16, o.modelview) && vertex_array == o.vertex_array;
+  }
+};
+
+Left_state draw_field_alone(Play_State* ps, VECTORD eye, double yaw, bool skip) {
+  // Whatever the previous frame left, as the game's start-up and an earlier frame may.
+  glEnableClientState(GL_VERTEX_ARRAY);
+  const GLfloat odd[4] = {0.1f, 0.2f, 0.3f, 0.4f};
+  glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE, odd);
+  glNormal3f(0.0f, 0.0f, 1.0f);
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  glMatrixMode(GL_MODELVIEW);
+  glLoadIdentity();
+  glRotated(yaw * 90.0, 0.0, 1.0, 0.0);
+  glTranslated(-eye.x, -eye.y, -eye.z);
+  Vorna_Field::skip_unseen = skip;
+  ps->field.field_draw();
+  Vorna_Field::skip_unseen = true;
+  Left_state s;
+  glGetFloatv(GL_CURRENT_NORMAL, s.normal);
+  glGetMaterialfv(GL_FRONT, GL_AMBIENT, s.material[0]);
+  glGetMaterialfv(GL_FRONT, GL_DIFFUSE, s.material[1]);
+  glGetMaterialfv(GL_BACK, GL_AMBIENT, s.material[2]);
+  glGetMaterialfv(GL_BACK, GL_DIFFUSE, s.material[3]);
+  glGetDoublev(GL_MODELVIEW_MATRIX, s.modelview);
+  s.vertex_array = glIsEnabled(GL_VERTEX_ARRAY);
+  return s;
+}
+
+TEST(FieldCull, LeavesTheSameStateWhenTheLastTileAndTheDoorAreSkipped) {
+  Play_State* ps = play();
+  ps->statetransfer_init(&sys);
+  ps->field.field_init(13, 13);
+  for (bool marks : {false, true}) {
+    SCOPED_TRACE(marks);
+    // Looking back out of the entrance: the far corner and the door are behind the eye.
+    const Left_state all = draw_field_alone(ps, cell(1, 0), 3.0, false);
+    const Left_state some = draw_field_alone(ps, cell(1, 0), 3.0, true);
+    EXPECT_LT(Vorna_Field::drawn.tiles, 13 * 13 / 2);
+    EXPECT_TRUE(all == some);
+    EXPECT_FALSE(some.vertex_array);             // GLUT's shapes switched it off
+    EXPECT_FLOAT_EQ(some.material[1][1], 1.0f);  // green, with marks or without
+    EXPECT_FLOAT_EQ(some.material[1][0], 0.0f);
+    ps->field.markings.push_back(VECTORD{5.0, 1.0, 2.5});  // on the wall beside the start
+  }
 }
 
 // The field as the play state draws it, after `setup` placed the camera.
