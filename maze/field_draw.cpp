@@ -19,7 +19,7 @@ struct Sight {
   View_volume volume;
   Grid_sight cells;
   bool box(double x0, double y0, double z0, double x1, double y1, double z1) const {
-    return volume.may_see(x0, y0, z0, x1, y1, z1) && cells.area(x0, z0, x1, z1);
+    return cells.area(x0, z0, x1, z1) && volume.may_see(x0, y0, z0, x1, y1, z1);
   }
 };
 const Sight* g_sight = nullptr;

@@ -195,6 +195,7 @@ void Grid_sight::compute(const std::vector<std::vector<char>>& grid, double eye_
     return wall(r + dr, c + dc) && std::fabs(line - eye) > kEdge;
   };
 
+  const bool inside = er >= 0 && ec >= 0 && er < size_ && ec < size_;
   blocked_.clear();
   const int rings =
       std::max({std::abs(er), std::abs(size_ - 1 - er), std::abs(ec), std::abs(size_ - 1 - ec)});
@@ -214,6 +215,7 @@ void Grid_sight::compute(const std::vector<std::vector<char>>& grid, double eye_
         }
       }
     };
+    bool ring_seen = false;
     each([&](int r, int c) {
       bool seen = true;
       if (k >= 2) {
@@ -223,7 +225,11 @@ void Grid_sight::compute(const std::vector<std::vector<char>>& grid, double eye_
         seen = !blocked_.covers(lo, hi);
       }
       seen_[static_cast<size_t>(r) * size_ + c] = seen;
+      ring_seen = ring_seen || seen;
     });
+    // A line of sight to a cell crosses every ring inside it, within the grid when the eye
+    // is: a ring with nothing seen ends the search, though lines may still leave the grid.
+    if (!ring_seen && inside) break;
     each([&](int r, int c) {
       if (!wall(r, c) || !seen_[static_cast<size_t>(r) * size_ + c]) return;
       const double x0 = kCell * c - kHalf, x1 = kCell * c + kHalf;

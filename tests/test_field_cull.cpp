@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <cstdio>
 #include <deque>
 #include <map>
@@ -253,45 +254,94 @@ std::vector<Scene> scenes_along_path(Play_State* ps, int n, int stops) {
   return out;
 }
 
+// A scene that came out different, kept in the working directory: the maze, the camera and
+// both pictures, so that it can be drawn again and looked at.
+void keep_for_replay(Play_State* ps, const Scene& s, const gltest::Frame& all,
+                     const gltest::Frame& some) {
+  static int kept = 0;
+  const std::string name = "mismatch-" + std::to_string(kept++);
+  if (FILE* f = std::fopen((name + ".txt").c_str(), "w")) {
+    std::fprintf(f, "eye %.17g %.17g %.17g yaw %.17g overhead %d fog %d window %d %d\n", s.eye.x,
+                 s.eye.y, s.eye.z, s.yaw, s.overhead, s.fog, all.width, all.height);
+    for (const auto& row : ps->field.grid)
+      std::fprintf(f, "%s\n", std::string(row.begin(), row.end()).c_str());
+    for (const VECTORD& m : ps->field.markings)
+      std::fprintf(f, "mark %.17g %.17g %.17g\n", m.x, m.y, m.z);
+    std::fclose(f);
+  }
+  for (const auto& [suffix, fr] : {std::pair{"-all.ppm", &all}, std::pair{"-skipping.ppm", &some}})
+    if (FILE* f = std::fopen((name + suffix).c_str(), "wb")) {
+      std::fprintf(f, "P6\n%d %d\n255\n", fr->width, fr->height);
+      std::fwrite(fr->rgb.data(), 1, fr->rgb.size(), f);
+      std::fclose(f);
+    }
+  std::printf("kept as %s.txt and .ppm\n", name.c_str());
+}
+
 TEST(FieldCull, SamePixelsWithAndWithoutSkippingAlongASolvedPath) {
+  struct Run {
+    int n, stops, width, height;
+  };
   Play_State* ps = play();
-  int compared = 0;
-  for (const auto& [n, stops] : {std::pair{13, 5}, std::pair{53, 7}, std::pair{99, 7}}) {
+  int compared = 0, rounded_scenes = 0;
+  for (const Run& run :
+       {Run{13, 5, 500, 500}, Run{53, 7, 500, 500}, Run{99, 7, 500, 500}, Run{53, 3, 640, 360}}) {
+    const int n = run.n;
+    gltest::open_window(run.width, run.height);
+    ps->resize(run.width, run.height, &sys);  // the game's projection for that window
     ps->statetransfer_init(&sys);
     ps->field.field_init(n, n);  // the items stay: they are drawn after the field
     ASSERT_EQ(maze_size(ps), n);
-    long tiles[2] = {0, 0}, walls[2] = {0, 0}, marks[2] = {0, 0};
-    for (const Scene& s : scenes_along_path(ps, n, stops)) {
+    long tiles[2][2] = {}, walls[2][2] = {}, marks[2] = {};  // [overhead][skipping]
+    for (const Scene& s : scenes_along_path(ps, n, run.stops)) {
       SCOPED_TRACE(std::to_string(n) + " " + s.name + " yaw " + std::to_string(s.yaw) + " y " +
-                   std::to_string(s.eye.y));
+                   std::to_string(s.eye.y) + " window " + std::to_string(run.width));
       const gltest::Frame all = render(ps, s, false);
       const Vorna_Field::Draw_count every = Vorna_Field::drawn;
       const gltest::Frame some = render(ps, s, true);
       const Vorna_Field::Draw_count seen = Vorna_Field::drawn;
-      int differ = 0;
-      for (size_t i = 0; i < all.rgb.size(); i += 3)
-        if (all.rgb[i] != some.rgb[i] || all.rgb[i + 1] != some.rgb[i + 1] ||
-            all.rgb[i + 2] != some.rgb[i + 2])
-          ++differ;
+      // Mesa's immediate mode rounds a few Gouraud-shaded floor pixels one level either way
+      // depending on where its vertex buffer wraps, which depends on how many vertices came
+      // before: the unskipped drawing does the same from frame to frame. Anything else is a
+      // real difference.
+      int differ = 0, rounding = 0;
+      for (size_t i = 0; i < all.rgb.size(); i += 3) {
+        int most = 0;
+        for (size_t k = i; k < i + 3; ++k)
+          most = std::max(most, std::abs(all.rgb[k] - some.rgb[k]));
+        differ += most > 1;
+        rounding += most == 1;
+      }
       EXPECT_EQ(differ, 0);
-      EXPECT_LE(seen.tiles, every.tiles);
-      EXPECT_LE(seen.walls, every.walls);
+      EXPECT_LE(rounding, 100);
+      if (differ != 0 || rounding > 0) keep_for_replay(ps, s, all, some);
+      rounded_scenes += rounding > 0;
       EXPECT_EQ(every.tiles, n * n);
-      tiles[0] += every.tiles, tiles[1] += seen.tiles;
-      walls[0] += every.walls, walls[1] += seen.walls;
+      tiles[s.overhead][0] += every.tiles, tiles[s.overhead][1] += seen.tiles;
+      walls[s.overhead][0] += every.walls, walls[s.overhead][1] += seen.walls;
       marks[0] += every.marks, marks[1] += seen.marks;
       ++compared;
     }
-    std::printf("%dx%d: drawn with skipping %ld of %ld tiles, %ld of %ld walls, %ld of %ld marks\n",
-                n, n, tiles[1], tiles[0], walls[1], walls[0], marks[1], marks[0]);
-    // Both kinds of skipping must have taken effect, not only kept the picture.
-    if (n == 99) {
-      EXPECT_LT(tiles[1] * 10, tiles[0]);
-      EXPECT_LT(walls[1] * 10, walls[0]);
+    std::printf(
+        "%dx%d, %dx%d window: drawn with skipping %ld of %ld tiles and %ld of %ld walls "
+        "at eye level, %ld of %ld tiles and %ld of %ld walls from above, %ld of %ld "
+        "marks\n",
+        n, n, run.width, run.height, tiles[0][1], tiles[0][0], walls[0][1], walls[0][0],
+        tiles[1][1], tiles[1][0], walls[1][1], walls[1][0], marks[1], marks[0]);
+    // Both kinds of skipping must have taken effect, not only kept the picture: the view
+    // volume alone leaves about a sixth of a large maze.
+    if (n >= 53) {
+      EXPECT_LT(tiles[0][1] * 20, tiles[0][0]);
+      EXPECT_LT(walls[0][1] * 20, walls[0][0]);
+      EXPECT_LT(tiles[1][1] * 2, tiles[1][0]);
+      EXPECT_LT(walls[1][1] * 2, walls[1][0]);
       EXPECT_LT(marks[1], marks[0]);
     }
   }
-  std::printf("compared %d scenes pixel for pixel\n", compared);
+  std::printf("compared %d scenes pixel for pixel; %d with pixels one level apart\n", compared,
+              rounded_scenes);
+  gltest::open_window(500, 500);
+  ps->resize(500, 500, &sys);
   Vorna_Field::skip_unseen = true;
 }
 
