@@ -165,6 +165,10 @@ void Grid_sight::span(double x0, double z0, double x1, double z1, double* lo, do
 
 void Grid_sight::compute(const std::vector<std::vector<char>>& grid, double eye_x, double eye_z) {
   grid_ = &grid;
+  if (!(std::fabs(eye_x) < 1e6 && std::fabs(eye_z) < 1e6)) {  // also NaN: no cell to start from
+    see_all();
+    return;
+  }
   ex_ = eye_x;
   ez_ = eye_z;
   size_t longest = 0;

@@ -61,7 +61,10 @@ TEST(GridSight, WallsHideWhatLiesWhollyBehindThem) {
   // Against a wall, the eye could see into it: nothing is ruled out.
   s.compute(g, 5.0, 2.52);
   EXPECT_EQ(s.seen_count(), 10 * 10);
+  s.compute(g, 15.0, 5.0);
   s.see_all();
+  EXPECT_TRUE(s.cell(3, 7));
+  s.compute(g, std::nan(""), 5.0);
   EXPECT_TRUE(s.cell(3, 7));
 }
 
