@@ -1,5 +1,7 @@
 // Cost of the play screen: one frame (display + swap, finished) at maze sizes 13, 53 and 99,
-// and one game tick at 99, in a real 500 x 500 freeglut window (llvmpipe under Xvfb here).
+// at eye level with and without the skipping of unseen things and in the overhead view, and
+// one game tick at 99, in a real 500 x 500 freeglut window (llvmpipe under Xvfb here).
+// Also counts what the field draws at 99 for a view from the middle of the solved path.
 // Run from the run directory: the stage set-up writes "vorna.txt" into the working directory.
 #include <GL/freeglut.h>
 #include <benchmark/benchmark.h>
@@ -8,7 +10,10 @@
 #include <chrono>
 #include <cstdio>
 #include <ctime>
+#include <deque>
 #include <map>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "app/gamesystem.h"
@@ -19,7 +24,10 @@
 namespace {
 
 constexpr int kWarmUpFrames = 10;
-std::map<int, double> g_median_ms;  // maze size -> median frame time
+enum View { kEyeLevel, kEyeLevelDrawAll, kOverhead };
+const char* const kViewName[] = {"eye level, skipping unseen", "eye level, drawing all",
+                                 "overhead (y 6), skipping"};
+std::map<std::pair<int, int>, double> g_median_ms;  // (view, maze size) -> median frame time
 
 void on_display() {}
 
@@ -61,9 +69,16 @@ Play_State* stage_of_size(int n) {
   return ps;
 }
 
-void BM_Frame(benchmark::State& state) {
+// The stage's start: at the entrance looking along the first row; from above, one 'b' press.
+void BM_Frame(benchmark::State& state, View view) {
   const int n = static_cast<int>(state.range(0));
   Play_State* ps = stage_of_size(n);
+  Vorna_Field::skip_unseen = view != kEyeLevelDrawAll;
+  if (view == kOverhead) {
+    ps->overview_angle = ps->view_angle * 90.0;
+    ps->field.player_pos.y += 5.0;
+    ps->overview = true;
+  }
   for (int i = 0; i < kWarmUpFrames; ++i) {
     sys.display();
     glutSwapBuffers();
@@ -84,13 +99,31 @@ void BM_Frame(benchmark::State& state) {
   state.counters["proc_cpu_ms"] = (process_cpu_ms() - cpu0) / static_cast<double>(frame_ms.size());
   std::sort(frame_ms.begin(), frame_ms.end());
   const double median = frame_ms[frame_ms.size() / 2];
-  g_median_ms[n] = median;
+  g_median_ms[{view, n}] = median;
   state.counters["median_ms"] = median;
   state.counters["max_ms"] = frame_ms.back();
+  state.counters["tiles"] = Vorna_Field::drawn.tiles;
+  state.counters["walls"] = Vorna_Field::drawn.walls;
   state.SetLabel(std::to_string(ps->field.grid.size()) + "x" +
                  std::to_string(ps->field.grid.empty() ? 0 : ps->field.grid[0].size()));
+  Vorna_Field::skip_unseen = true;
+  ps->overview = false;
 }
-BENCHMARK(BM_Frame)
+BENCHMARK_CAPTURE(BM_Frame, eye_level, kEyeLevel)
+    ->Arg(13)
+    ->Arg(53)
+    ->Arg(99)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->MinTime(3.0);
+BENCHMARK_CAPTURE(BM_Frame, eye_level_draw_all, kEyeLevelDrawAll)
+    ->Arg(13)
+    ->Arg(53)
+    ->Arg(99)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->MinTime(3.0);
+BENCHMARK_CAPTURE(BM_Frame, overhead, kOverhead)
     ->Arg(13)
     ->Arg(53)
     ->Arg(99)
@@ -109,6 +142,62 @@ void BM_Tick(benchmark::State& state) {
 }
 BENCHMARK(BM_Tick)->Unit(benchmark::kMicrosecond);
 
+void print_summary() {
+  std::printf("\nframe median, ms          13x13    53x53    99x99   99/13\n");
+  for (int view : {kEyeLevel, kEyeLevelDrawAll, kOverhead}) {
+    auto ms = [&](int n) {
+      const auto it = g_median_ms.find({view, n});
+      return it == g_median_ms.end() ? -1.0 : it->second;
+    };
+    if (ms(13) <= 0.0 || ms(99) <= 0.0) continue;
+    std::printf("%-26s %6.2f   %6.2f   %6.2f   %5.2f\n", kViewName[view], ms(13), ms(53), ms(99),
+                ms(99) / ms(13));
+  }
+}
+
+// Breadth-first over open cells; the cells of the shortest walk from `from` to `to`.
+std::vector<std::pair<int, int>> solved_path(const std::vector<std::vector<char>>& g,
+                                             std::pair<int, int> from, std::pair<int, int> to) {
+  std::map<std::pair<int, int>, std::pair<int, int>> prev{{from, from}};
+  for (std::deque<std::pair<int, int>> queue{from}; !queue.empty(); queue.pop_front()) {
+    const auto [r, c] = queue.front();
+    const std::pair<int, int> next[4] = {{r - 1, c}, {r, c + 1}, {r + 1, c}, {r, c - 1}};
+    for (const auto& [nr, nc] : next)
+      if (nr >= 0 && nc >= 0 && static_cast<size_t>(nr) < g.size() &&
+          static_cast<size_t>(nc) < g[nr].size() && g[nr][nc] == '_' &&
+          prev.emplace(std::pair{nr, nc}, queue.front()).second)
+        queue.push_back({nr, nc});
+  }
+  std::vector<std::pair<int, int>> path{to};
+  while (path.back() != from && prev.count(path.back())) path.push_back(prev[path.back()]);
+  return {path.rbegin(), path.rend()};
+}
+
+// A view from the middle of the solved 99 x 99 path, along it: what the field draws.
+void count_mid_path_view() {
+  Play_State* ps = stage_of_size(99);
+  const int n = static_cast<int>(ps->field.grid.size());
+  const auto path = solved_path(ps->field.grid, {1, 0}, {n - 2, n - 1});
+  if (path.size() < 3) return;
+  const auto here = path[path.size() / 2], next = path[path.size() / 2 + 1];
+  const int dr = next.first - here.first, dc = next.second - here.second;
+  ps->direction = dr < 0 ? 0 : dc > 0 ? 1 : dr > 0 ? 2 : 3;
+  ps->view_angle = ps->direction;
+  ps->field.player_pos = VECTORD{5.0 * here.second, 1.0, 5.0 * here.first};
+  Vorna_Field::Draw_count drawn[2];
+  for (bool skip : {false, true}) {
+    Vorna_Field::skip_unseen = skip;
+    sys.display();
+    drawn[skip] = Vorna_Field::drawn;
+  }
+  std::printf("\n99x99 from the middle of the solved path (row %d, column %d, heading %d):\n",
+              here.first, here.second, ps->direction);
+  std::printf("  drawing all:      %5d floor tiles, %5d wall cubes\n", drawn[0].tiles,
+              drawn[0].walls);
+  std::printf("  skipping unseen:  %5d floor tiles, %5d wall cubes\n", drawn[1].tiles,
+              drawn[1].walls);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -121,10 +210,7 @@ int main(int argc, char** argv) {
   std::printf("renderer: %s\n", reinterpret_cast<const char*>(glGetString(GL_RENDERER)));
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();
-  if (g_median_ms.count(13) && g_median_ms.count(99)) {
-    std::printf("frame median: 13x13 %.2f ms, 53x53 %.2f ms, 99x99 %.2f ms; 99/13 = %.2f\n",
-                g_median_ms[13], g_median_ms[53], g_median_ms[99],
-                g_median_ms[99] / g_median_ms[13]);
-  }
+  print_summary();
+  count_mid_path_view();
   return 0;
 }

@@ -1,8 +1,43 @@
 #include <GL/freeglut.h>
 
+#include "maze/field_sight.h"
 #include "maze/vorna_field.h"
 
+bool Vorna_Field::skip_unseen = true;
+Vorna_Field::Draw_count Vorna_Field::drawn;
+
 namespace {
+
+// Walls run from -1.25 to 3.75: an eye between those heights cannot see over them, and
+// nothing of the field stands taller.
+constexpr double kWallBottom = -1.25;
+constexpr double kWallTop = 3.75;
+constexpr double kEyeMargin = 0.1;
+
+// What the current camera can see, for the frame being drawn; null while no field is drawn.
+struct Sight {
+  View_volume volume;
+  Grid_sight cells;
+  bool box(double x0, double y0, double z0, double x1, double y1, double z1) const {
+    return cells.area(x0, z0, x1, z1) && volume.may_see(x0, y0, z0, x1, y1, z1);
+  }
+};
+const Sight* g_sight = nullptr;
+
+// Reused from frame to frame, so drawing allocates nothing once the maze size is known.
+Sight& sight_of_current_camera(const std::vector<std::vector<char>>& grid) {
+  static Sight sight;
+  double projection[16], modelview[16];
+  glGetDoublev(GL_PROJECTION_MATRIX, projection);
+  glGetDoublev(GL_MODELVIEW_MATRIX, modelview);
+  sight.volume.set(projection, modelview);
+  double x, y, z;
+  if (sight.volume.eye(&x, &y, &z) && y > kWallBottom + kEyeMargin && y < kWallTop - kEyeMargin)
+    sight.cells.compute(grid, x, z);
+  else
+    sight.cells.see_all();  // from above, or a parallel view: walls hide nothing for sure
+  return sight;
+}
 
 void set_material(const GLfloat* rgba) {
   glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE, rgba);
@@ -18,8 +53,10 @@ void cube_at(double x, double y, double z, double edge) {
 
 }  // namespace
 
-// Floor, walls, entrance block, exit door and the player's marks, all in world coordinates.
-// Everything is drawn every frame in immediate mode; the fog and the far plane limit the view.
+// Floor, walls, entrance block, exit door and the player's marks, all in world coordinates,
+// in immediate mode. Unless skip_unseen is off, what lies outside the view volume or, at eye
+// level, wholly behind walls is left out; fog hides nothing for sure (walls show against the
+// sky), so it does not count.
 int Vorna_Field::field_draw() {
   static const GLfloat ground[2][4] = {{0.3f, 0.3f, 0.3f, 1.0f}, {0.6f, 0.6f, 0.6f, 1.0f}};
   static const GLfloat marking_color[4] = {1.0f, 1.0f, 0.0f, 0.0f};
@@ -36,56 +73,102 @@ int Vorna_Field::field_draw() {
   const double gx = CELL_SIZE * (n - 1);
   const double gz = CELL_SIZE * (n - 2);
 
+  Sight* sight = nullptr;
+  if (skip_unseen) sight = &sight_of_current_camera(grid);
+  drawn = Draw_count{};
+
   // Checkered floor, one batch. The tiles are offset half a cell from the wall blocks.
+  int material = -1;  // ground entry set last
   glBegin(GL_QUADS);
   glNormal3d(0.0, 1.0, 0.0);
   for (int i = 0; i < n; ++i) {
     const double z0 = CELL_SIZE * i;
     const double z1 = CELL_SIZE * (i + 1);
+    if (sight && !sight->volume.may_see(0.0, -0.5, z0, CELL_SIZE * n, -0.5, z1)) continue;
     for (int j = 0; j < n; ++j) {
       const double x0 = CELL_SIZE * j;
       const double x1 = CELL_SIZE * (j + 1);
-      set_material(ground[(i + j) % 2]);
+      if (sight && !sight->box(x0, -0.5, z0, x1, -0.5, z1)) continue;
+      material = (i + j) % 2;
+      set_material(ground[material]);
       glVertex3d(x0, -0.5, z0);
       glVertex3d(x0, -0.5, z1);
       glVertex3d(x1, -0.5, z1);
       glVertex3d(x1, -0.5, z0);
+      ++drawn.tiles;
     }
   }
   glEnd();
+  // Walls keep the last tile's material, (n-1, n-1), always a dark one, even if it was skipped.
+  if (material != 0) set_material(ground[0]);
 
-  // Walls keep the last floor material: tile (n-1, n-1) is always a dark one.
+  // The matrix walks the row cell by cell as the unskipped drawing does, so every cube drawn
+  // gets the very same float matrix; a row ends after its last cube drawn.
   glPushMatrix();
   glTranslated(0.0, 1.25, 0.0);
-  for (const std::vector<char>& row : grid) {
-    glPushMatrix();
-    for (const char cell : row) {
-      if (cell == '#') glutSolidCube(5.0);
-      glTranslated(5.0, 0.0, 0.0);
+  for (size_t r = 0; r < grid.size(); ++r) {
+    const std::vector<char>& row = grid[r];
+    const double z = CELL_SIZE * static_cast<double>(r);
+    auto draws = [&](size_t c) {
+      if (row[c] != '#') return false;
+      if (!sight) return true;
+      const double x = CELL_SIZE * static_cast<double>(c);
+      return sight->cells.cell(static_cast<int>(r), static_cast<int>(c)) &&
+             sight->volume.may_see(x - 2.5, kWallBottom, z - 2.5, x + 2.5, kWallTop, z + 2.5);
+    };
+    size_t end = 0;  // one past the last cube drawn
+    if (!sight ||
+        sight->volume.may_see(-2.5, kWallBottom, z - 2.5,
+                              CELL_SIZE * static_cast<double>(row.size()) - 2.5, kWallTop, z + 2.5))
+      for (size_t c = row.size(); c > 0; --c)
+        if (draws(c - 1)) {
+          end = c;
+          break;
+        }
+    if (end > 0) {
+      glPushMatrix();
+      for (size_t c = 0; c < end; ++c) {
+        if (draws(c)) {
+          glutSolidCube(5.0);
+          ++drawn.walls;
+        }
+        glTranslated(5.0, 0.0, 0.0);
+      }
+      glPopMatrix();
     }
-    glPopMatrix();
     glTranslated(0.0, 0.0, 5.0);
   }
   glPopMatrix();
 
+  auto block = [&](double x, double z, double edge) {
+    return !sight || sight->box(x - edge / 2, 1.25 - edge / 2, z - edge / 2, x + edge / 2,
+                                1.25 + edge / 2, z + edge / 2);
+  };
+
   // Closes the entrance behind the starting player.
-  cube_at(-2.0, 1.25, 5.0, 5.0);
+  if (block(-2.0, 5.0, 5.0)) cube_at(-2.0, 1.25, 5.0, 5.0);
 
   // Exit frame: two blocks flanking the exit cell, leaving a narrower opening.
-  cube_at(gx, 1.25, gz - 5.0 / 1.2, 5.0);
-  cube_at(gx, 1.25, gz + 5.0 / 1.2, 5.0);
+  if (block(gx, gz - 5.0 / 1.2, 5.0)) cube_at(gx, 1.25, gz - 5.0 / 1.2, 5.0);
+  if (block(gx, gz + 5.0 / 1.2, 5.0)) cube_at(gx, 1.25, gz + 5.0 / 1.2, 5.0);
 
   // Door knob, just in front of the door's face.
-  glPushMatrix();
-  glTranslated(gx - 5.0 / 1.8, 1.0, gz - 1.0);
-  glutSolidSphere(0.1, 10, 10);
-  glPopMatrix();
+  if (!sight ||
+      sight->box(gx - 5.0 / 1.8 - 0.1, 0.9, gz - 1.1, gx - 5.0 / 1.8 + 0.1, 1.1, gz - 0.9)) {
+    glPushMatrix();
+    glTranslated(gx - 5.0 / 1.8, 1.0, gz - 1.0);
+    glutSolidSphere(0.1, 10, 10);
+    glPopMatrix();
+  }
 
-  // The yellow door filling the exit cell.
+  // The yellow door filling the exit cell. Drawn even out of sight: GLUT's shapes switch the
+  // vertex array off, and whatever draws next must find that as an unskipped frame leaves it.
   set_material(marking_color);
   cube_at(gx, 1.25, gz, 5.0 / 1.1);
 
+  g_sight = sight;
   draw_marking(markings);
+  g_sight = nullptr;
   return 0;
 }
 
@@ -94,6 +177,9 @@ int draw_marking(std::vector<VECTORD>& marking_vec) {
   static const GLfloat marking_color[4] = {0.0f, 1.0f, 0.0f, 1.0f};
   set_material(marking_color);
   for (const VECTORD& p : marking_vec) {
+    if (g_sight && !g_sight->box(p.x - 1.0, p.y - 1.0, p.z - 1.0, p.x + 1.0, p.y + 1.0, p.z + 1.0))
+      continue;
+    ++Vorna_Field::drawn.marks;
     glPushMatrix();
     glTranslated(p.x, p.y, p.z);
     glutSolidSphere(1.0, 10, 10);

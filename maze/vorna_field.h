@@ -25,6 +25,16 @@ class Vorna_Field {
   int buttai_draw();
   int field_draw();
 
+  // Drawing skips what the camera cannot see unless this is false; the picture is the same.
+  static bool skip_unseen;
+  // What the last field_draw drew.
+  struct Draw_count {
+    int tiles = 0;  // floor tiles
+    int walls = 0;  // wall cubes of the grid
+    int marks = 0;
+  };
+  static Draw_count drawn;
+
   std::vector<std::vector<char>> grid;
   std::vector<VECTORD> markings;
   std::list<field_object*> enemy_list;

@@ -1,0 +1,271 @@
+#include "maze/field_sight.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+constexpr double kPi = M_PI;
+constexpr double kCell = 5.0;
+constexpr double kHalf = 2.5;
+
+// World units kept in hand on every test: GL transforms in float, we test in double.
+constexpr double kPlaneMargin = 0.01;
+// A sight line only counts as blocked when it passes this far inside a wall's outline, so a
+// hidden thing is hidden by whole pixels, not by a rounding of the rasteriser.
+constexpr double kEdge = 0.05;
+
+double m(const double* a, int row, int col) {
+  return a[col * 4 + row];
+}
+
+// The angle from `ref` to `a`, in (-pi, pi].
+double turn(double a, double ref) {
+  double d = a - ref;
+  if (d > kPi) d -= 2.0 * kPi;
+  if (d <= -kPi) d += 2.0 * kPi;
+  return d;
+}
+
+}  // namespace
+
+void View_volume::set(const double projection[16], const double modelview[16]) {
+  double clip[4][4];  // rows of projection x modelview
+  for (int i = 0; i < 4; ++i)
+    for (int j = 0; j < 4; ++j) {
+      double s = 0.0;
+      for (int k = 0; k < 4; ++k) s += m(projection, i, k) * m(modelview, k, j);
+      clip[i][j] = s;
+    }
+  // -w <= x, y, z <= w: one plane per side, scaled to give distances in world units.
+  for (int p = 0; p < 6; ++p) {
+    const double sign = p % 2 == 0 ? 1.0 : -1.0;
+    double len = 0.0;
+    for (int j = 0; j < 4; ++j) {
+      plane_[p][j] = clip[3][j] + sign * clip[p / 2][j];
+      if (j < 3) len += plane_[p][j] * plane_[p][j];
+    }
+    len = std::sqrt(len);
+    for (int j = 0; j < 4; ++j) plane_[p][j] = len > 0.0 ? plane_[p][j] / len : 0.0;
+    if (len == 0.0) plane_[p][3] = 1.0;  // degenerate: rules nothing out
+  }
+
+  // A perspective projection looks from the eye-space origin: solve R e + t = 0 for it.
+  has_eye_ = m(projection, 3, 0) == 0.0 && m(projection, 3, 1) == 0.0 &&
+             m(projection, 3, 2) != 0.0 && m(projection, 3, 3) == 0.0 &&
+             m(modelview, 3, 0) == 0.0 && m(modelview, 3, 1) == 0.0 && m(modelview, 3, 2) == 0.0 &&
+             m(modelview, 3, 3) == 1.0;
+  if (!has_eye_) return;
+  const double a = m(modelview, 0, 0), b = m(modelview, 0, 1), c = m(modelview, 0, 2);
+  const double d = m(modelview, 1, 0), e = m(modelview, 1, 1), f = m(modelview, 1, 2);
+  const double g = m(modelview, 2, 0), h = m(modelview, 2, 1), k = m(modelview, 2, 2);
+  const double t[3] = {-m(modelview, 0, 3), -m(modelview, 1, 3), -m(modelview, 2, 3)};
+  const double det = a * (e * k - f * h) - b * (d * k - f * g) + c * (d * h - e * g);
+  if (std::fabs(det) < 1e-12) {
+    has_eye_ = false;
+    return;
+  }
+  eye_[0] = (t[0] * (e * k - f * h) - b * (t[1] * k - f * t[2]) + c * (t[1] * h - e * t[2])) / det;
+  eye_[1] = (a * (t[1] * k - f * t[2]) - t[0] * (d * k - f * g) + c * (d * t[2] - t[1] * g)) / det;
+  eye_[2] = (a * (e * t[2] - t[1] * h) - b * (d * t[2] - t[1] * g) + t[0] * (d * h - e * g)) / det;
+}
+
+bool View_volume::may_see(double x0, double y0, double z0, double x1, double y1, double z1) const {
+  for (const auto& p : plane_) {
+    // The corner farthest along the plane's inward normal.
+    const double x = p[0] > 0.0 ? x1 : x0;
+    const double y = p[1] > 0.0 ? y1 : y0;
+    const double z = p[2] > 0.0 ? z1 : z0;
+    if (p[0] * x + p[1] * y + p[2] * z + p[3] < -kPlaneMargin) return false;
+  }
+  return true;
+}
+
+bool View_volume::eye(double* x, double* y, double* z) const {
+  if (!has_eye_) return false;
+  *x = eye_[0];
+  *y = eye_[1];
+  *z = eye_[2];
+  return true;
+}
+
+void Grid_sight::Arcs::add(double lo, double hi) {
+  if (lo <= hi) {
+    add_plain(lo, hi);
+  } else {  // across the cut at +-pi
+    add_plain(lo, kPi);
+    add_plain(-kPi, hi);
+  }
+}
+
+bool Grid_sight::Arcs::covers(double lo, double hi) const {
+  if (lo <= hi) return covers_plain(lo, hi);
+  return covers_plain(lo, kPi) && covers_plain(-kPi, hi);
+}
+
+bool Grid_sight::Arcs::full() const {
+  return arcs_.size() == 1 && arcs_[0].first <= -kPi && arcs_[0].second >= kPi;
+}
+
+void Grid_sight::Arcs::add_plain(double lo, double hi) {
+  // Arcs before `first` end before lo; those from `first` to `last` touch [lo, hi].
+  auto first =
+      std::lower_bound(arcs_.begin(), arcs_.end(), lo,
+                       [](const std::pair<double, double>& a, double v) { return a.second < v; });
+  auto last = first;
+  while (last != arcs_.end() && last->first <= hi) {
+    lo = std::min(lo, last->first);
+    hi = std::max(hi, last->second);
+    ++last;
+  }
+  if (first == last) {
+    arcs_.insert(first, {lo, hi});
+  } else {
+    *first = {lo, hi};
+    arcs_.erase(first + 1, last);
+  }
+}
+
+bool Grid_sight::Arcs::covers_plain(double lo, double hi) const {
+  auto it =
+      std::lower_bound(arcs_.begin(), arcs_.end(), lo,
+                       [](const std::pair<double, double>& a, double v) { return a.second < v; });
+  return it != arcs_.end() && it->first <= lo && it->second >= hi;
+}
+
+void Grid_sight::see_all() {
+  all_ = true;
+}
+
+bool Grid_sight::wall(int r, int c) const {
+  const auto& g = *grid_;
+  return r >= 0 && c >= 0 && static_cast<size_t>(r) < g.size() &&
+         static_cast<size_t>(c) < g[r].size() && g[r][c] == '#';
+}
+
+void Grid_sight::span(double x0, double z0, double x1, double z1, double* lo, double* hi) const {
+  const double ref = std::atan2((z0 + z1) / 2.0 - ez_, (x0 + x1) / 2.0 - ex_);
+  const double xs[4] = {x0, x1, x0, x1};
+  const double zs[4] = {z0, z0, z1, z1};
+  double dmin = 0.0, dmax = 0.0;
+  for (int i = 0; i < 4; ++i) {
+    // Corner angles themselves are kept, so walls sharing a corner meet without a gap.
+    const double a = std::atan2(zs[i] - ez_, xs[i] - ex_);
+    const double d = turn(a, ref);
+    if (i == 0 || d < dmin) {
+      dmin = d;
+      *lo = a;
+    }
+    if (i == 0 || d > dmax) {
+      dmax = d;
+      *hi = a;
+    }
+  }
+}
+
+void Grid_sight::compute(const std::vector<std::vector<char>>& grid, double eye_x, double eye_z) {
+  grid_ = &grid;
+  if (!(std::fabs(eye_x) < 1e6 && std::fabs(eye_z) < 1e6)) {  // also NaN: no cell to start from
+    see_all();
+    return;
+  }
+  ex_ = eye_x;
+  ez_ = eye_z;
+  size_t longest = 0;
+  for (const auto& row : grid) longest = std::max(longest, row.size());
+  // One cell more than the grid: floor tiles reach half a cell past the last wall centre.
+  size_ = static_cast<int>(std::max(grid.size(), longest)) + 1;
+  seen_.assign(static_cast<size_t>(size_) * size_, 0);
+  all_ = false;
+
+  const int er = static_cast<int>(std::floor((ez_ + kHalf) / kCell));
+  const int ec = static_cast<int>(std::floor((ex_ + kHalf) / kCell));
+  // An eye in or against a wall would see its inside: nothing is ruled out then.
+  for (int r = er - 1; r <= er + 1; ++r)
+    for (int c = ec - 1; c <= ec + 1; ++c) {
+      if (!wall(r, c)) continue;
+      const double dx = std::max({kCell * c - kHalf - ex_, 0.0, ex_ - kCell * c - kHalf});
+      const double dz = std::max({kCell * r - kHalf - ez_, 0.0, ez_ - kCell * r - kHalf});
+      if (dx * dx + dz * dz < 4.0 * kEdge * kEdge) {
+        see_all();
+        return;
+      }
+    }
+
+  // A side is an outline edge unless another wall continues beyond it; a shared side seen
+  // edge-on (the eye on its line) is treated as an outline too, as the faces meet there only
+  // up to rounding.
+  auto inner = [&](int r, int c, int dr, int dc, double line, double eye) {
+    return wall(r + dr, c + dc) && std::fabs(line - eye) > kEdge;
+  };
+
+  const bool inside = er >= 0 && ec >= 0 && er < size_ && ec < size_;
+  blocked_.clear();
+  const int rings =
+      std::max({std::abs(er), std::abs(size_ - 1 - er), std::abs(ec), std::abs(size_ - 1 - ec)});
+  // Rings of cells around the eye's cell: along any sight line the ring number never falls,
+  // so the walls of the inner rings are all that can stand between the eye and a cell.
+  for (int k = 0; k <= rings; ++k) {
+    if (blocked_.full()) break;  // every line of sight already ends at a wall
+    const int r0 = std::max(er - k, 0), r1 = std::min(er + k, size_ - 1);
+    const int c0 = std::max(ec - k, 0), c1 = std::min(ec + k, size_ - 1);
+    auto each = [&](auto&& visit) {
+      for (int r = r0; r <= r1; ++r) {
+        if (r == er - k || r == er + k) {
+          for (int c = c0; c <= c1; ++c) visit(r, c);
+        } else {  // only the ring's two sides
+          if (ec - k >= 0) visit(r, ec - k);
+          if (k > 0 && ec + k < size_) visit(r, ec + k);
+        }
+      }
+    };
+    bool ring_seen = false;
+    each([&](int r, int c) {
+      bool seen = true;
+      if (k >= 2) {
+        double lo, hi;
+        span(kCell * c - kHalf - kEdge, kCell * r - kHalf - kEdge, kCell * c + kHalf + kEdge,
+             kCell * r + kHalf + kEdge, &lo, &hi);
+        seen = !blocked_.covers(lo, hi);
+      }
+      seen_[static_cast<size_t>(r) * size_ + c] = seen;
+      ring_seen = ring_seen || seen;
+    });
+    // A line of sight to a cell crosses every ring inside it, within the grid when the eye
+    // is: a ring with nothing seen ends the search, though lines may still leave the grid.
+    if (!ring_seen && inside) break;
+    each([&](int r, int c) {
+      if (!wall(r, c) || !seen_[static_cast<size_t>(r) * size_ + c]) return;
+      const double x0 = kCell * c - kHalf, x1 = kCell * c + kHalf;
+      const double z0 = kCell * r - kHalf, z1 = kCell * r + kHalf;
+      double lo, hi;
+      span(inner(r, c, 0, -1, x0, ex_) ? x0 : x0 + kEdge,
+           inner(r, c, -1, 0, z0, ez_) ? z0 : z0 + kEdge,
+           inner(r, c, 0, 1, x1, ex_) ? x1 : x1 - kEdge,
+           inner(r, c, 1, 0, z1, ez_) ? z1 : z1 - kEdge, &lo, &hi);
+      blocked_.add(lo, hi);
+    });
+  }
+}
+
+bool Grid_sight::cell(int r, int c) const {
+  if (all_ || r < 0 || c < 0 || r >= size_ || c >= size_) return true;
+  return seen_[static_cast<size_t>(r) * size_ + c] != 0;
+}
+
+bool Grid_sight::area(double x0, double z0, double x1, double z1) const {
+  if (all_) return true;
+  const int c0 = static_cast<int>(std::floor((x0 + kHalf) / kCell));
+  const int c1 = static_cast<int>(std::floor((x1 + kHalf) / kCell));
+  const int r0 = static_cast<int>(std::floor((z0 + kHalf) / kCell));
+  const int r1 = static_cast<int>(std::floor((z1 + kHalf) / kCell));
+  for (int r = r0; r <= r1; ++r)
+    for (int c = c0; c <= c1; ++c)
+      if (cell(r, c)) return true;
+  return false;
+}
+
+int Grid_sight::seen_count() const {
+  if (all_) return size_ * size_;
+  return static_cast<int>(std::count(seen_.begin(), seen_.end(), 1));
+}
