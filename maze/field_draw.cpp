@@ -61,6 +61,7 @@ int Vorna_Field::field_draw() {
   static const GLfloat ground[2][4] = {{0.3f, 0.3f, 0.3f, 1.0f}, {0.6f, 0.6f, 0.6f, 1.0f}};
   static const GLfloat marking_color[4] = {1.0f, 1.0f, 0.0f, 0.0f};
 
+  drawn = Draw_count{};
   // An unreadable maze file leaves no rows: there is no field to draw, not even the door. The
   // mark material is still left current, as on every other return: the teapot shows in it.
   if (grid.empty() || grid[0].empty()) {
@@ -75,7 +76,6 @@ int Vorna_Field::field_draw() {
 
   Sight* sight = nullptr;
   if (skip_unseen) sight = &sight_of_current_camera(grid);
-  drawn = Draw_count{};
 
   // Checkered floor, one batch. The tiles are offset half a cell from the wall blocks.
   int material = -1;  // ground entry set last
