@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 // The few things the game needs from the operating system and the window system beyond GLUT.
 // One implementation per platform; nothing else in the game knows which one is built.
 
@@ -19,3 +21,9 @@ void set_window_title(const char* utf8_title);
 // Writes a UTF-8 text to standard output so that the console shows it readably; with `flush`
 // the output is flushed afterwards.
 void print_console(const char* utf8_text, bool flush);
+
+// The folder that holds the running binary (UTF-8, no trailing separator).
+std::string executable_dir();
+
+// The per-user folder for the files the game writes (UTF-8); "" means the working directory.
+std::string user_state_dir();

@@ -1,0 +1,8 @@
+# A Windows cross build cannot run what it compiles, so it takes the asset tools from a host
+# build: this file lists them (with the wine end-to-end driver) in vorna-host-tools.cmake.
+find_package(GTest REQUIRED)
+add_executable(wine_e2e EXCLUDE_FROM_ALL ${CMAKE_SOURCE_DIR}/tests/windows/wine_e2e.cpp)
+target_compile_options(wine_e2e PRIVATE ${VORNA_WARNINGS})
+target_link_libraries(wine_e2e PRIVATE X11::X11 GTest::gtest_main)
+
+export(TARGETS mkfont mkaudio wine_e2e FILE ${CMAKE_BINARY_DIR}/vorna-host-tools.cmake)
