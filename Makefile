@@ -48,8 +48,10 @@ windows: deps
 	$(WIN_CONFIGURE)
 	cmake --build $(WIN_BUILD) -j $(JOBS) --target windows_zip
 
+# The wine prefix is set up while the tests compile.
 test-windows: windows
-	cmake --build $(WIN_BUILD) -j $(JOBS)
+	bash scripts/wine-run.sh $(CURDIR)/$(WIN_BUILD)/wineprefix --setup >/dev/null 2>&1 & \
+	cmake --build $(WIN_BUILD) -j $(JOBS); status=$$?; wait; exit $$status
 	$(XVFB) bash scripts/windows-test.sh $(WIN_BUILD) -j $(JOBS)
 
 clean:

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Everything the Windows build needs, for `make windows` / `make test-windows`:
-#  1. the Debian packages (mingw-w64 posix g++, wine, dpkg-dev, zip, the headless X tools);
+#  1. the Debian packages (mingw-w64 posix g++, wine, dpkg-dev, the headless X tools);
 #  2. a static freeglut 3.4.0 for mingw, from Debian's source package, fetched through a
 #     private apt configuration in the build tree (the machine's /etc/apt is left alone) and
 #     built once with our toolchain file. A rebuild finds it cached and fetches nothing.
@@ -15,7 +15,7 @@ FREEGLUT="$DEPS/freeglut"
 SUDO=""
 if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
 
-PACKAGES=(g++-mingw-w64-x86-64-posix wine64 wine fonts-wine dpkg-dev zip
+PACKAGES=(g++-mingw-w64-x86-64-posix wine64 wine fonts-wine dpkg-dev
   xvfb xauth xdotool x11-utils)
 missing=()
 for p in "${PACKAGES[@]}"; do

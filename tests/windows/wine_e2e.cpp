@@ -211,6 +211,8 @@ class WineGame {
 TEST(WineE2e, TitleTextThenStageFromCrlfFileThenQuitsOnQ) {
   WineGame game("play");
   ASSERT_NE(game.window(), 0UL) << game.err();
+  // The window shows before the game gives it its title: wait (bounded) for the title.
+  for (int i = 0; i < 100 && game.utf8_property("_NET_WM_NAME") != kTitle; ++i) pause_ms(100);
   EXPECT_EQ(game.utf8_property("_NET_WM_NAME"), kTitle);
 
   // The story text scrolls in over white: dark text pixels on a white page.
