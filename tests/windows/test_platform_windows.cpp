@@ -48,14 +48,23 @@ TEST(PlatformWindows, ConsoleTextIsUtf8InAFileAndWideOnAConsole) {
   std::fflush(stdout);
   EXPECT_EQ(testing::internal::GetCapturedStdout(), "NOW LOADING\u2026\nファイル開けない");
 
-  // On a console the characters themselves arrive, whatever its code page. Standard output
-  // points at a new console for a moment, then back to where the test's report goes.
-  FreeConsole();
-  ASSERT_TRUE(AllocConsole());
+  // On a console the characters themselves arrive, whatever its code page. A screen buffer of
+  // its own takes standard output for a moment; wine's console for a program started from a
+  // Unix shell has none to give, so such a test gets a new console.
+  auto screen_buffer = [] {
+    return CreateConsoleScreenBuffer(GENERIC_READ | GENERIC_WRITE,
+                                     FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                     CONSOLE_TEXTMODE_BUFFER, nullptr);
+  };
+  AllocConsole();
+  HANDLE console = screen_buffer();
+  if (console == INVALID_HANDLE_VALUE) {
+    FreeConsole();
+    AllocConsole();
+    console = screen_buffer();
+  }
+  const UINT code_page = GetConsoleOutputCP();
   SetConsoleOutputCP(437);  // no Japanese in this code page
-  const HANDLE console =
-      CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                  nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(console, INVALID_HANDLE_VALUE);
   CONSOLE_SCREEN_BUFFER_INFO info{};
   ASSERT_TRUE(GetConsoleScreenBufferInfo(console, &info));
@@ -65,6 +74,7 @@ TEST(PlatformWindows, ConsoleTextIsUtf8InAFileAndWideOnAConsole) {
   print_console("NOW LOADING\u2026 ザルヴォス", true);
   _dup2(report, _fileno(stdout));
   _close(report);
+  SetConsoleOutputCP(code_page);
 
   const std::wstring expected = L"NOW LOADING\u2026 ザルヴォス";
   wchar_t cells[64] = {};
