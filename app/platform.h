@@ -22,9 +22,9 @@ void set_window_title(const char* utf8_title);
 // the output is flushed afterwards.
 void print_console(const char* utf8_text, bool flush);
 
-// Folder of the running binary, "" if unknown.
+// The folder that holds the running binary (UTF-8, no trailing separator); "" if unknown.
 std::string executable_dir();
 
-// The user's folder for the files the game writes ($XDG_STATE_HOME/vorna, else
-// ~/.local/state/vorna); "" means the working directory. Not created here.
+// The per-user folder for the files the game writes (UTF-8): $XDG_STATE_HOME/vorna, else
+// ~/.local/state/vorna on Linux; "" means the working directory. Not created here.
 std::string user_state_dir();

@@ -14,7 +14,7 @@ void open_window(int width = 500, int height = 500);
 // lighting with light 0.
 void open_game_window(int width = 500, int height = 500);
 
-// Where the X pointer is relative to the current GL window; false when it cannot tell.
+// Where the pointer is relative to the current GL window; false when it cannot tell.
 bool pointer_in_current_window(int* x, int* y);
 
 using Rgb = std::array<std::uint8_t, 3>;

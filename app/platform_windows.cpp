@@ -1,0 +1,116 @@
+#include "app/platform.h"
+
+#include <windows.h>
+#include <io.h>
+
+#include <cstdio>
+#include <string>
+
+namespace {
+
+std::wstring widen(const char* utf8) {
+  const int n = MultiByteToWideChar(CP_UTF8, 0, utf8, -1, nullptr, 0);
+  if (n <= 1) return std::wstring();
+  std::wstring wide(static_cast<std::size_t>(n), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, utf8, -1, &wide[0], n);
+  wide.resize(static_cast<std::size_t>(n - 1));  // without the terminator
+  return wide;
+}
+
+std::string narrow(const std::wstring& wide) {
+  const int len = static_cast<int>(wide.size());
+  const int n = WideCharToMultiByte(CP_UTF8, 0, wide.data(), len, nullptr, 0, nullptr, nullptr);
+  if (n <= 0) return std::string();
+  std::string utf8(static_cast<std::size_t>(n), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, wide.data(), len, &utf8[0], n, nullptr, nullptr);
+  return utf8;
+}
+
+// The window the toolkit is drawing into: the one of the current GL context.
+HWND current_window() {
+  const HDC dc = wglGetCurrentDC();
+  return dc != nullptr ? WindowFromDC(dc) : nullptr;
+}
+
+}  // namespace
+
+// Windows always has a desktop to open the window on.
+bool display_available(int, char**) {
+  return true;
+}
+
+void release_display_probe() {}
+
+// (x, y) of the window's client area, as a screen position for the cursor.
+void move_pointer(int x, int y) {
+  POINT point{x, y};
+  const HWND window = current_window();
+  if (window != nullptr) ClientToScreen(window, &point);
+  SetCursorPos(point.x, point.y);
+}
+
+namespace {
+
+WNDPROC g_toolkit_procedure = nullptr;
+
+// Text messages stay wide; everything else reaches the toolkit as before, converted to ANSI
+// where a message carries text.
+LRESULT CALLBACK wide_text_procedure(HWND window, UINT message, WPARAM w, LPARAM l) {
+  switch (message) {
+    case WM_SETTEXT:
+    case WM_GETTEXT:
+    case WM_GETTEXTLENGTH:
+      return DefWindowProcW(window, message, w, l);
+    default:
+      return CallWindowProcW(g_toolkit_procedure, window, message, w, l);
+  }
+}
+
+}  // namespace
+
+// The toolkit's window is an ANSI one: a wide title would pass through the ANSI code page and
+// lose its Japanese on most systems. A wide procedure in front of the toolkit's keeps it whole.
+void set_window_title(const char* utf8_title) {
+  const HWND window = current_window();
+  if (window == nullptr || utf8_title == nullptr) return;
+  if (!IsWindowUnicode(window)) {
+    g_toolkit_procedure = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(window, GWLP_WNDPROC));
+    SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(wide_text_procedure));
+  }
+  SetWindowTextW(window, widen(utf8_title).c_str());
+}
+
+// A console shows wide text whatever its code page; files and pipes get the UTF-8 bytes.
+void print_console(const char* utf8_text, bool flush) {
+  const HANDLE out = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stdout)));
+  DWORD mode = 0;
+  if (out != INVALID_HANDLE_VALUE && GetConsoleMode(out, &mode)) {
+    std::fflush(stdout);  // anything already buffered comes first
+    const std::wstring wide = widen(utf8_text);
+    DWORD written = 0;
+    WriteConsoleW(out, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
+    return;
+  }
+  std::fputs(utf8_text, stdout);
+  if (flush) std::fflush(stdout);
+}
+
+std::string executable_dir() {
+  std::wstring path(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD n = GetModuleFileNameW(nullptr, &path[0], static_cast<DWORD>(path.size()));
+    if (n == 0) return std::string();
+    if (n < path.size()) {
+      path.resize(n);
+      break;
+    }
+    path.resize(path.size() * 2);  // truncated: try again with more room
+  }
+  const std::size_t slash = path.find_last_of(L"\\/");
+  return narrow(slash == std::wstring::npos ? std::wstring() : path.substr(0, slash));
+}
+
+// The game writes next to where it is started, as it always has on Windows.
+std::string user_state_dir() {
+  return std::string();
+}

@@ -1,0 +1,11 @@
+# A Windows cross build cannot run what it compiles, so it takes the asset tools from a host
+# build: this file lists them (with the wine end-to-end driver, when the tests are built) in
+# vorna-host-tools.cmake.
+set(VORNA_HOST_TOOLS mkfont mkaudio)
+if(TARGET GTest::gtest_main)
+  add_executable(wine_e2e EXCLUDE_FROM_ALL ${CMAKE_SOURCE_DIR}/tests/windows/wine_e2e.cpp)
+  target_compile_options(wine_e2e PRIVATE ${VORNA_WARNINGS})
+  target_link_libraries(wine_e2e PRIVATE X11::X11 GTest::gtest_main)
+  list(APPEND VORNA_HOST_TOOLS wine_e2e)
+endif()
+export(TARGETS ${VORNA_HOST_TOOLS} FILE ${CMAKE_BINARY_DIR}/vorna-host-tools.cmake)

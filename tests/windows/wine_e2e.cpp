@@ -1,0 +1,262 @@
+// vorna.exe under wine in the test's X server, driven from the host with real X input: the
+// wide title, the title screen's text, 's' to a stage (vorna.txt in CRLF, the 3D view), 'q',
+// and the window's close message. Set by CTest: VORNA_EXE, VORNA_RUN_DIR, VORNA_WINE and the
+// wine prefix variables.
+#include <gtest/gtest.h>
+// After gtest: Xlib's macros (None, Bool, Status) would clash with its names.
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+extern char** environ;
+
+namespace {
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+// Generous: a wine start on a loaded 2-core machine takes seconds.
+constexpr double kSeconds = 60.0;
+const char* const kTitle = "ザルヴォス３Ｄ～ミルテカ～";
+
+void pause_ms(int ms) {
+  std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
+
+std::string env(const char* name) {
+  const char* value = std::getenv(name);
+  return value != nullptr ? value : "";
+}
+
+std::string quote(const std::string& word) {
+  std::string q = "'";
+  for (char c : word) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return q + "'";
+}
+
+std::string slurp(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+struct Frame {
+  int width = 0;
+  int height = 0;
+  std::vector<unsigned long> rgb;  // 0xRRGGBB, rows top first
+
+  template <typename Pred>
+  int count(Pred pred) const {
+    int n = 0;
+    for (unsigned long p : rgb) n += pred((p >> 16) & 255, (p >> 8) & 255, p & 255) ? 1 : 0;
+    return n;
+  }
+  int white() const {
+    return count([](int r, int g, int b) { return r > 240 && g > 240 && b > 240; });
+  }
+};
+
+// One run of vorna.exe in a fresh working directory with the data files.
+class WineGame {
+ public:
+  explicit WineGame(const std::string& name) : dir_(fs::current_path() / ("wine-" + name)) {
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+    for (const char* file : {"shnm16.f1b", "bgm.mid", "dfog.wav", "life.wav", "die.wav"})
+      fs::copy_file(fs::path(env("VORNA_RUN_DIR")) / file, dir_ / file);
+    display_ = XOpenDisplay(nullptr);
+    // wine's output goes to files: its background processes would hold a pipe open.
+    const std::string command = "cd " + quote(dir_.string()) + " && exec " +
+                                quote(env("VORNA_WINE")) + " " + quote(env("VORNA_EXE")) +
+                                " </dev/null >stdout.txt 2>stderr.txt";
+    const char* argv[] = {"sh", "-c", command.c_str(), nullptr};
+    if (posix_spawn(&pid_, "/bin/sh", nullptr, nullptr, const_cast<char**>(argv), environ) != 0)
+      pid_ = -1;
+  }
+  ~WineGame() {
+    if (!exited_ && pid_ > 0) {
+      kill(pid_, SIGKILL);
+      waitpid(pid_, nullptr, 0);
+    }
+    if (display_ != nullptr) XCloseDisplay(display_);
+  }
+  WineGame(const WineGame&) = delete;
+  WineGame& operator=(const WineGame&) = delete;
+
+  const fs::path& dir() const { return dir_; }
+
+  // The game's mapped top-level window: wine names its class after the program.
+  Window window() {
+    const auto deadline = Clock::now() + std::chrono::seconds(static_cast<int>(kSeconds));
+    while (window_ == 0 && display_ != nullptr && Clock::now() < deadline) {
+      Window root = 0, parent = 0, *children = nullptr;
+      unsigned int n = 0;
+      if (XQueryTree(display_, DefaultRootWindow(display_), &root, &parent, &children, &n)) {
+        for (unsigned int i = 0; i < n && window_ == 0; ++i) {
+          XClassHint hint{};
+          XWindowAttributes a{};
+          if (XGetClassHint(display_, children[i], &hint) == 0) continue;
+          if (std::string(hint.res_name) == "vorna.exe" &&
+              XGetWindowAttributes(display_, children[i], &a) && a.map_state == IsViewable &&
+              a.width > 1)
+            window_ = children[i];
+          XFree(hint.res_name);
+          XFree(hint.res_class);
+        }
+        if (children != nullptr) XFree(children);
+      }
+      if (window_ == 0) pause_ms(100);
+    }
+    return window_;
+  }
+
+  std::string utf8_property(const char* name) {
+    Atom type = 0;
+    int format = 0;
+    unsigned long count = 0, rest = 0;
+    unsigned char* data = nullptr;
+    std::string value;
+    if (XGetWindowProperty(display_, window(), XInternAtom(display_, name, False), 0, 1024, False,
+                           XInternAtom(display_, "UTF8_STRING", False), &type, &format, &count,
+                           &rest, &data) == Success &&
+        data != nullptr) {
+      value.assign(reinterpret_cast<char*>(data), count);
+      XFree(data);
+    }
+    return value;
+  }
+
+  Frame shot() {
+    Frame frame;
+    XWindowAttributes a{};
+    if (window() == 0 || XGetWindowAttributes(display_, window_, &a) == 0) return frame;
+    XImage* image = XGetImage(display_, window_, 0, 0, a.width, a.height, AllPlanes, ZPixmap);
+    if (image == nullptr) return frame;
+    frame.width = a.width;
+    frame.height = a.height;
+    for (int y = 0; y < a.height; ++y)
+      for (int x = 0; x < a.width; ++x) frame.rgb.push_back(XGetPixel(image, x, y) & 0xffffff);
+    XDestroyImage(image);
+    return frame;
+  }
+
+  // Polls screenshots until `done` holds for one; returns the last.
+  template <typename Done>
+  Frame shot_until(Done done) {
+    Frame frame = shot();
+    for (int i = 0; i < kSeconds * 5 && !done(frame); ++i, frame = shot()) pause_ms(200);
+    return frame;
+  }
+
+  // The pointer goes in first: without a window manager focus follows it.
+  void key(const char* keysym) {
+    const std::string id = std::to_string(window());
+    const std::string command = "xdotool mousemove --window " + id + " 250 250 sleep 0.2 key " +
+                                keysym + " >/dev/null 2>&1";
+    EXPECT_EQ(std::system(command.c_str()), 0);
+  }
+
+  // As a desktop's close button does it: WM_DELETE_WINDOW.
+  void close_window() {
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = window();
+    event.xclient.message_type = XInternAtom(display_, "WM_PROTOCOLS", False);
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = static_cast<long>(XInternAtom(display_, "WM_DELETE_WINDOW", False));
+    event.xclient.data.l[1] = CurrentTime;
+    XSendEvent(display_, window_, False, NoEventMask, &event);
+    XFlush(display_);
+  }
+
+  // The exit status, -1 on time-out, -2 when killed by a signal.
+  int wait_exit() {
+    const auto deadline = Clock::now() + std::chrono::seconds(static_cast<int>(kSeconds));
+    while (!exited_ && pid_ > 0 && Clock::now() < deadline) {
+      int status = 0;
+      if (waitpid(pid_, &status, WNOHANG) == pid_) {
+        exited_ = true;
+        status_ = WIFEXITED(status) ? WEXITSTATUS(status) : -2;
+      } else {
+        pause_ms(50);
+      }
+    }
+    return exited_ ? status_ : -1;
+  }
+
+  std::string out() const { return slurp(dir_ / "stdout.txt"); }
+  std::string err() const { return slurp(dir_ / "stderr.txt"); }
+
+ private:
+  fs::path dir_;
+  Display* display_ = nullptr;
+  pid_t pid_ = -1;
+  Window window_ = 0;
+  bool exited_ = false;
+  int status_ = -1;
+};
+
+TEST(WineE2e, TitleTextThenStageFromCrlfFileThenQuitsOnQ) {
+  WineGame game("play");
+  ASSERT_NE(game.window(), 0UL) << game.err();
+  // The window shows before the game gives it its title: wait (bounded) for the title.
+  for (int i = 0; i < 100 && game.utf8_property("_NET_WM_NAME") != kTitle; ++i) pause_ms(100);
+  EXPECT_EQ(game.utf8_property("_NET_WM_NAME"), kTitle);
+
+  // The story text scrolls in over white: dark text pixels on a white page.
+  auto text = [](const Frame& f) {
+    return f.count([](int r, int g, int b) { return r < 80 && g < 80 && b < 80; });
+  };
+  Frame title = game.shot_until(
+      [&](const Frame& f) { return text(f) > 200 && f.white() > 500 * 500 * 8 / 10; });
+  ASSERT_EQ(title.width, 500);
+  ASSERT_EQ(title.height, 500);
+  EXPECT_GT(text(title), 200);
+  EXPECT_GT(title.white(), 500 * 500 * 8 / 10);
+
+  // 's': a 13 x 13 maze written in text mode (CRLF here), read back into a 3D view that
+  // covers most of the window: walls, floor and the life bar.
+  game.key("s");
+  Frame stage = game.shot_until([](const Frame& f) { return f.white() < 500 * 500 / 2; });
+  EXPECT_LT(stage.white(), 500 * 500 / 2);
+  const std::string maze = slurp(game.dir() / "vorna.txt");
+  std::istringstream rows(maze);
+  int count = 0;
+  for (std::string row; std::getline(rows, row); ++count) {
+    EXPECT_EQ(row.size(), 14u) << row;  // 13 cells and the CR
+    EXPECT_EQ(row.find_first_not_of("#_"), 13u) << row;
+    EXPECT_EQ(row.back(), '\r');
+  }
+  EXPECT_EQ(count, 13) << maze;
+  // The red life bar along the bottom edge: full at the start.
+  const auto red = [](int r, int g, int b) { return r > 200 && g < 60 && b < 60; };
+  Frame bottom;
+  bottom.rgb.assign(stage.rgb.end() - 500 * 5, stage.rgb.end());
+  EXPECT_GT(bottom.count(red), 500 * 5 * 9 / 10);
+
+  game.key("q");
+  EXPECT_EQ(game.wait_exit(), 0) << game.err();
+  // The console line as UTF-8 bytes in a redirected file, with the text-mode line end.
+  EXPECT_EQ(game.out(), "NOW LOADING\u2026\r\n");
+}
+
+TEST(WineE2e, WindowCloseMessageEndsWithStatusZero) {
+  WineGame game("close");
+  ASSERT_NE(game.window(), 0UL) << game.err();
+  game.close_window();
+  EXPECT_EQ(game.wait_exit(), 0) << game.err();
+}
+
+}  // namespace
