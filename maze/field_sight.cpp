@@ -5,7 +5,7 @@
 
 namespace {
 
-constexpr double kPi = M_PI;
+constexpr double kPi = 3.14159265358979323846;
 constexpr double kCell = 5.0;
 constexpr double kHalf = 2.5;
 
