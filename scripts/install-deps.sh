@@ -17,6 +17,10 @@ PACKAGES=(
   xvfb xauth xdotool x11-utils x11-apps imagemagick
   # test and benchmark frameworks
   googletest libgtest-dev libbenchmark-dev gdb
+  # FluidSynth (the mixer's MIDI synthesizer) headers: the game routes its log away from stderr
+  libfluidsynth-dev
+  # fuzzing (make fuzz): clang with libFuzzer and the sanitizer runtimes
+  clang libclang-rt-14-dev
 )
 
 missing=()
