@@ -42,16 +42,35 @@ void probe(Vorna_Field& field, const uint8_t* data, size_t size) {
   }
 }
 
+std::string g_home, g_scratch;
+
+int run(const uint8_t* data, size_t size);
+
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
   char dir[] = "/tmp/vorna-fuzz-maze-XXXXXX";
-  if (mkdtemp(dir) == nullptr || chdir(dir) != 0) std::abort();
+  char* home = getcwd(nullptr, 0);
+  if (mkdtemp(dir) == nullptr || home == nullptr) std::abort();
+  g_home = home;
+  g_scratch = dir;
+  std::free(home);
   return 0;
 }
 
-// Layout: [width: 4 bytes] [height: 4 bytes] [flags] [file bytes].
+// The field reads and writes "vorna.txt" in the working directory: a scratch one, left again
+// before libFuzzer writes its corpus and artifacts by relative paths.
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  if (chdir(g_scratch.c_str()) != 0) std::abort();
+  run(data, size);
+  if (chdir(g_home.c_str()) != 0) std::abort();
+  return 0;
+}
+
+namespace {
+
+// Layout: [width: 4 bytes] [height: 4 bytes] [flags] [file bytes].
+int run(const uint8_t* data, size_t size) {
   if (size < 9) return 0;
   const int width = take_int(data);
   const int height = take_int(data + 4);
@@ -84,3 +103,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (static_cast<int>(row.size()) != raw_width) std::abort();
   return 0;
 }
+
+}  // namespace

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <initializer_list>
 #include <iterator>
 #include <string>
 #include <vector>
@@ -59,7 +60,8 @@ void font_seeds(const fs::path& run) {
   const Bytes empty_header = {24, 0, 0, 0};
   const Bytes too_big = {1, 1, 0, 0, 0x80, 0};
   int n = 0;
-  for (const Bytes* font : {&real, &small, &empty_header, &too_big}) {
+  for (const Bytes* font :
+       std::initializer_list<const Bytes*>{&real, &small, &empty_header, &too_big}) {
     for (int code = 0; code < 2; ++code) {
       Bytes seed = {static_cast<unsigned char>(code),
                     static_cast<unsigned char>(std::strlen(texts[code]))};
