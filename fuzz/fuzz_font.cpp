@@ -46,7 +46,10 @@ void exercise(const kvo::glKanji& font, const char* text) {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  char dir[] = "/tmp/vorna-fuzz-font-XXXXXX";
+  // On tmpfs when there is one: a disk file rewritten in place is flushed at every close.
+  std::string pattern = access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
+  pattern += "/vorna-fuzz-font-XXXXXX";
+  char* dir = pattern.data();
   if (mkdtemp(dir) == nullptr) std::abort();
   g_font_path = std::string(dir) + "/font.f1b";
   return 0;

@@ -49,7 +49,10 @@ int run(const uint8_t* data, size_t size);
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  char dir[] = "/tmp/vorna-fuzz-maze-XXXXXX";
+  // On tmpfs when there is one: a disk file rewritten in place is flushed at every close.
+  std::string pattern = access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
+  pattern += "/vorna-fuzz-maze-XXXXXX";
+  char* dir = pattern.data();
   char* home = getcwd(nullptr, 0);
   if (mkdtemp(dir) == nullptr || home == nullptr) std::abort();
   g_home = home;
