@@ -78,6 +78,29 @@ bool read_number(const unsigned char*& p, const unsigned char* end, uint32_t& va
   return false;
 }
 
+// Meta events of a fixed size: synthesizers refuse the file when one has another length.
+bool meta_ok(unsigned char type, const unsigned char* body, uint32_t length) {
+  switch (type) {
+    case 0x00:  // sequence number
+      return length == 0 || length == 2;
+    case 0x20:  // channel prefix
+    case 0x21:  // port
+      return length == 1;
+    case 0x2F:  // end of track
+      return length == 0;
+    case 0x51:  // tempo, microseconds per quarter note: never zero
+      return length == 3 && (body[0] | body[1] | body[2]) != 0;
+    case 0x54:  // SMPTE offset
+      return length == 5;
+    case 0x58:  // time signature
+      return length == 4;
+    case 0x59:  // key signature
+      return length == 2;
+    default:
+      return true;
+  }
+}
+
 bool track_ok(const unsigned char* p, const unsigned char* end) {
   unsigned char running = 0;  // channel status in effect, 0 for none
   while (p != end) {
@@ -96,10 +119,11 @@ bool track_ok(const unsigned char* p, const unsigned char* end) {
       const unsigned char type = *p++;
       uint32_t length;
       if (!read_number(p, end, length) || length > static_cast<std::size_t>(end - p)) return false;
+      if (!meta_ok(type, p, length)) return false;
       p += length;
       running = 0;
       // End-of-track closes the track: nothing may follow it.
-      if (type == 0x2F) return length == 0 && p == end;
+      if (type == 0x2F) return p == end;
     } else if (status == 0xF0 || status == 0xF7) {
       uint32_t length;
       if (!read_number(p, end, length) || length > static_cast<std::size_t>(end - p)) return false;
