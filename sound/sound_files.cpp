@@ -124,13 +124,15 @@ bool track_ok(const unsigned char* p, const unsigned char* end) {
       running = 0;
       // End-of-track closes the track: nothing may follow it.
       if (type == 0x2F) return p == end;
-    } else if (status == 0xF0 || status == 0xF7) {
+    } else if (status == 0xF0) {
       uint32_t length;
       if (!read_number(p, end, length) || length > static_cast<std::size_t>(end - p)) return false;
       p += length;
       running = 0;
     } else if (status >= 0xF0) {
-      return false;  // system common and real-time messages have no place in a file
+      // Escaped bytes (F7) are unknown to FluidSynth; system common and real-time messages
+      // have no place in a file.
+      return false;
     } else {
       const int kind = status >> 4;
       const std::size_t data = (kind == 0xC || kind == 0xD) ? 1 : 2;

@@ -243,6 +243,7 @@ TEST(SoundFiles, MidiEventsMustBeWellFormed) {
       events({0x00, 0xF0, 0x05, 0x7E}),                          // sysex longer than the track
       events({0x00, 0xFF, 0x03, 0x81}),                          // meta length cut off
       events({0x00, 0xF8}),                                      // real-time message
+      events({0x00, 0xF7, 0x01, 0x7F}),  // an escape, which FluidSynth cannot read (fuzzing)
       events({0x00, 0xFF, 0x01, 0x00, 0x00, 0x3C, 0x00}),  // running status after a meta event
       {0x00, 0xFF, 0x2F, 0x01, 0x00},                      // end-of-track with a length
       {0x00, 0xFF, 0x2F, 0x00, 0x00, 0x90, 0x3C, 0x64},    // events after end-of-track
