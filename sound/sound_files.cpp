@@ -23,6 +23,12 @@ bool tag(const unsigned char* p, const char* name) {
   return std::memcmp(p, name, 4) == 0;
 }
 
+bool printable_tag(const unsigned char* p) {
+  for (int i = 0; i < 4; ++i)
+    if (p[i] < 0x20 || p[i] > 0x7E) return false;
+  return true;
+}
+
 enum : uint32_t {
   kPcm = 0x0001,
   kFloat = 0x0003,
@@ -217,8 +223,8 @@ bool is_midi(const unsigned char* data, std::size_t size) {
     if (tag(p, "MTrk")) {
       if (!track_ok(body, body + length)) return false;
       ++found;
-    } else if (tag(p, "MThd")) {
-      return false;
+    } else if (tag(p, "MThd") || !printable_tag(p)) {
+      return false;  // FluidSynth calls a chunk with a binary name corrupt
     }
     p = body + length;
   }

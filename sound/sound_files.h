@@ -21,9 +21,9 @@ bool read_file(const char* path, std::vector<unsigned char>& bytes);
 bool is_wave(const unsigned char* data, std::size_t size);
 
 // A Standard MIDI File of format 0 or 1 with metrical timing whose chunks all lie within the
-// file, holding as many well-formed tracks as its header declares: every event complete within
-// its track, no escaped (F7) events, meta events of their fixed sizes, variable-length numbers of
-// at most four bytes, each track closed by end-of-track.
+// file and have printable names, holding as many well-formed tracks as its header declares: every
+// event complete within its track, no escaped (F7) events, meta events of their fixed sizes,
+// variable-length numbers of at most four bytes, each track closed by end-of-track.
 bool is_midi(const unsigned char* data, std::size_t size);
 
 }  // namespace sound_files

@@ -209,6 +209,8 @@ TEST(SoundFiles, MidiHeaderAndTracks) {
   put_be(unknown_chunk, 2, 4);
   put_be(unknown_chunk, 0, 2);
   EXPECT_TRUE(midi_ok(unknown_chunk));
+  unknown_chunk[unknown_chunk.size() - 10] = 0xB2;  // a binary chunk name (found by fuzzing)
+  EXPECT_FALSE(midi_ok(unknown_chunk));
 
   EXPECT_FALSE(midi_ok(midi({notes, notes}, 0)));     // format 0 with two tracks
   EXPECT_FALSE(midi_ok(midi({notes}, 2)));            // format 2
