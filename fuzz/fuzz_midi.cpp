@@ -59,10 +59,9 @@ std::vector<uint8_t> compose(const uint8_t* data, size_t size) {
       const uint8_t kind = next();
       put_number(events, next() * (kind & 0x0F));
       if (kind < 0xA0) {  // a channel message; sometimes by running status
-        const uint8_t status = static_cast<uint8_t>(0x80 | (next() & 0x7F));
+        const uint8_t status = static_cast<uint8_t>(0x80 + next() % 0x70);
         // Left out now and then: the data then runs on the status in effect, if any.
         if ((kind & 0x10) == 0) events.push_back(status);
-        events.push_back(status);
         const int kind_bits = status >> 4;
         const int length = (kind_bits == 0xC || kind_bits == 0xD) ? 1 : 2;
         for (int i = 0; i < length; ++i) events.push_back(next() & 0x7F);
