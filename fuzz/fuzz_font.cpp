@@ -13,7 +13,7 @@
 
 namespace {
 
-std::string g_font_path;
+std::string g_font_path, g_dir;
 
 // "ゲームオーバー" and "ＶＯＲＮＡ　ｖ１" in Shift-JIS and EUC-JP, with ASCII between.
 const char* const kTexts[] = {
@@ -52,6 +52,11 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
   char* dir = pattern.data();
   if (mkdtemp(dir) == nullptr) std::abort();
   g_font_path = std::string(dir) + "/font.f1b";
+  g_dir = dir;
+  std::atexit([] {
+    unlink(g_font_path.c_str());
+    rmdir(g_dir.c_str());
+  });
   return 0;
 }
 

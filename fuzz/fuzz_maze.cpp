@@ -57,6 +57,10 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
   if (mkdtemp(dir) == nullptr || home == nullptr) std::abort();
   g_home = home;
   g_scratch = dir;
+  std::atexit([] {
+    unlink((g_scratch + "/vorna.txt").c_str());
+    rmdir(g_scratch.c_str());
+  });
   std::free(home);
   return 0;
 }
