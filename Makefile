@@ -6,7 +6,7 @@ JOBS       ?= $(shell nproc)
 XVFB       := xvfb-run -a -s "-screen 0 1280x1024x24"
 
 .PHONY: all deps build run test test-asan bench format clean package test-package windows \
-        test-windows
+        test-windows fuzz-build fuzz fuzz-smoke
 
 all: build
 
@@ -63,5 +63,28 @@ test-windows: windows
 	cmake --build $(WIN_BUILD) -j $(JOBS); status=$$?; wait; exit $$status
 	$(XVFB) bash scripts/windows-test.sh $(WIN_BUILD) -j $(JOBS)
 
+
+# Fuzzing: libFuzzer targets built by clang in their own configuration. `make fuzz` runs each
+# for FUZZ_SECONDS, keeping what it finds in build-fuzz/fuzz/corpus/; `make fuzz-smoke` runs
+# each over its seeds plus 20 seconds, as CI does.
+FUZZ_BUILD   ?= build-fuzz
+FUZZ_SECONDS ?= 60
+FUZZ_TARGETS := font maze midi wave
+
+fuzz-build: deps
+	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVORNA_FUZZ=ON
+	cmake --build $(FUZZ_BUILD) -j $(JOBS)
+
+fuzz: fuzz-build
+	set -e; for t in $(FUZZ_TARGETS); do \
+	  mkdir -p $(FUZZ_BUILD)/fuzz/corpus/$$t $(FUZZ_BUILD)/fuzz/artifacts/$$t; \
+	  $(FUZZ_BUILD)/fuzz/fuzz_$$t -max_total_time=$(FUZZ_SECONDS) -timeout=10 -print_final_stats=1 \
+	    -artifact_prefix=$(FUZZ_BUILD)/fuzz/artifacts/$$t/ \
+	    $(FUZZ_BUILD)/fuzz/corpus/$$t $(FUZZ_BUILD)/fuzz/seeds/$$t; \
+	done
+
+fuzz-smoke: fuzz-build
+	cd $(FUZZ_BUILD) && ctest -L fuzz --output-on-failure
+
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(WIN_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(WIN_BUILD) $(FUZZ_BUILD)

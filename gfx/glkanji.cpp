@@ -104,24 +104,13 @@ const unsigned char* glKanji::getChar(int index) {
   return glyphs.data() + static_cast<std::ptrdiff_t>(index) * glyph_bytes;
 }
 
-void glKanji::print(int x, int y, const char* str) {
+void glKanji::walk(const char* str, GlyphVisitor visit, void* context) const {
   if (str == nullptr || glyphs.empty()) return;
-
-  MatrixSaver modelview(GL_MODELVIEW_MATRIX);
-  MatrixSaver projection(GL_PROJECTION_MATRIX);
-  ScreenMatrix screen;
-
-  glRasterPos2i(x, y + font_size);
-  glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-
-  const GLfloat size = static_cast<GLfloat>(font_size);
-  const GLfloat half = static_cast<GLfloat>(font_size / 2);
   const unsigned char* p = reinterpret_cast<const unsigned char*>(str);
   while (*p != 0) {
     if (is_single_byte(*p)) {
       const int index = *p;
-      if (index < glyph_count)
-        glBitmap(font_size, font_size, half, 0.0f, half, 0.0f, getChar(index));
+      if (index < glyph_count) visit(context, index, false);
       ++p;
       continue;
     }
@@ -134,10 +123,47 @@ void glKanji::print(int x, int y, const char* str) {
     else if (code == 1)
       euc2jis(c1, c2);
     const int index = c1 * 96 + c2 - 2849;
-    if (index >= 0 && index < glyph_count)
-      glBitmap(font_size, font_size, 0.0f, 0.0f, size, 0.0f, getChar(index));
+    if (index >= 0 && index < glyph_count) visit(context, index, true);
     p += 2;
   }
+}
+
+int glKanji::width(const char* str) const {
+  struct Sum {
+    int half, full, total;
+  } sum{font_size / 2, font_size, 0};
+  walk(
+      str,
+      [](void* context, int, bool wide) {
+        Sum* s = static_cast<Sum*>(context);
+        s->total += wide ? s->full : s->half;
+      },
+      &sum);
+  return sum.total;
+}
+
+void glKanji::print(int x, int y, const char* str) {
+  if (str == nullptr || glyphs.empty()) return;
+
+  MatrixSaver modelview(GL_MODELVIEW_MATRIX);
+  MatrixSaver projection(GL_PROJECTION_MATRIX);
+  ScreenMatrix screen;
+
+  glRasterPos2i(x, y + font_size);
+  glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+
+  walk(
+      str,
+      [](void* context, int index, bool wide) {
+        glKanji* font = static_cast<glKanji*>(context);
+        const GLfloat size = static_cast<GLfloat>(font->font_size);
+        const GLfloat half = static_cast<GLfloat>(font->font_size / 2);
+        if (wide)
+          glBitmap(font->font_size, font->font_size, 0.0f, 0.0f, size, 0.0f, font->getChar(index));
+        else
+          glBitmap(font->font_size, font->font_size, half, 0.0f, half, 0.0f, font->getChar(index));
+      },
+      this);
 }
 
 }  // namespace kvo

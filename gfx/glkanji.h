@@ -22,6 +22,13 @@ class glKanji {
   const unsigned char* getChar(int index);
   void print(int x, int y, const char* str);
 
+  // The glyphs print draws for `str`, in order, without GL: `visit` gets each glyph's index
+  // into the font and whether it is full width. Characters the font lacks are skipped.
+  using GlyphVisitor = void (*)(void* context, int index, bool wide);
+  void walk(const char* str, GlyphVisitor visit, void* context) const;
+  // How far print moves the raster position for `str`, in pixels.
+  int width(const char* str) const;
+
   int font_size;
   int glyph_bytes;
   int glyph_count;

@@ -24,6 +24,10 @@ void disp_maze() {
 
 void read_maze_file(std::vector<std::vector<char>>& grid, int width) {
   std::ifstream in(maze_file());
+  read_maze_rows(in, grid, width);
+}
+
+void read_maze_rows(std::istream& in, std::vector<std::vector<char>>& grid, int width) {
   std::istream_iterator<char> it(in);
   const std::istream_iterator<char> end;
   if (in.fail()) print_console("ファイルの読み取りエラー\n", true);

@@ -105,6 +105,11 @@ Vorna_Field::~Vorna_Field() {
 }
 
 int Vorna_Field::field_init(int width, int height) {
+  create_vorna(width, height);
+  return field_load(width);
+}
+
+int Vorna_Field::field_load(int width) {
   grid.clear();
   grid.shrink_to_fit();
   markings.clear();
@@ -112,7 +117,6 @@ int Vorna_Field::field_init(int width, int height) {
   delete_all(enemy_list);
   delete_all(item_list);
 
-  create_vorna(width, height);
   // The file holds the size actually generated, which differs from the request only for
   // sizes the generator cannot make.
   const int w = maze_fit_size(width);

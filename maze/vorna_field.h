@@ -19,6 +19,8 @@ class Vorna_Field {
   Vorna_Field& operator=(const Vorna_Field&) = delete;
 
   int field_init(int width, int height);
+  // The part of field_init after generation: builds the field from "vorna.txt" as it is.
+  int field_load(int width);
   bool move_enable(VECTORD nextpt);
   bool is_goal(VECTORD pt);
   VECTORD find_enemy(VECTORD nextpt);

@@ -20,6 +20,10 @@ PACKAGES=(
   # installing and packaging: icons rendered from the SVG, the .deb and its library
   # dependencies, checks of the desktop entry and AppStream metadata, a throwaway Debian root
   librsvg2-bin dpkg-dev file desktop-file-utils appstream debootstrap
+  # FluidSynth (the mixer's MIDI synthesizer) headers: the game routes its log away from stderr
+  libfluidsynth-dev
+  # fuzzing (make fuzz): clang with libFuzzer and the sanitizer runtimes
+  clang libclang-rt-14-dev
 )
 
 missing=()

@@ -3,11 +3,15 @@
 #include <SDL.h>
 #include <SDL_mixer.h>
 #include <alsa/asoundlib.h>
+#include <fluidsynth.h>
 #include <unistd.h>
 
-#include <cstring>
+#include <algorithm>
 #include <map>
 #include <string>
+#include <vector>
+
+#include "sound/sound_files.h"
 
 namespace {
 
@@ -21,11 +25,26 @@ void ignore_alsa_error(const char*, int, const char*, int, const char*, ...) {}
 // Set once the output has been torn down at exit; later calls then do nothing.
 bool g_shut_down = false;
 
+// A loaded piece reads its file from memory we own: no descriptor stays open, and a failed
+// load cannot strand one inside the mixer.
+struct Piece {
+  Mix_Music* music = nullptr;
+  SDL_RWops* source = nullptr;
+  std::vector<unsigned char> bytes;
+
+  void release() {
+    if (music != nullptr) Mix_FreeMusic(music);  // halts it first when it is the piece sounding
+    if (source != nullptr) SDL_RWclose(source);
+    music = nullptr;
+    source = nullptr;
+  }
+};
+
 struct Output {
   int attempts = 0;
   bool ok = false;
   unsigned next_handle = 1;
-  std::map<unsigned, Mix_Music*> pieces;
+  std::map<unsigned, Piece> pieces;
   Mix_Chunk* effect = nullptr;
 
   // Runs at exit: stop the mixer thread before anything it reads is freed.
@@ -34,7 +53,7 @@ struct Output {
     if (!ok) return;
     Mix_HaltChannel(-1);
     Mix_HaltMusic();
-    for (auto& piece : pieces) Mix_FreeMusic(piece.second);
+    for (auto& piece : pieces) piece.second.release();
     pieces.clear();
     if (effect != nullptr) Mix_FreeChunk(effect);
     effect = nullptr;
@@ -69,13 +88,10 @@ bool soundfont_available() {
   return false;
 }
 
-// FluidSynth accepts any bytes at load time and only fails later, silently: check the header.
-bool looks_like_midi(SDL_RWops* source) {
-  char head[12] = {};
-  const size_t got = SDL_RWread(source, head, 1, sizeof head);
-  SDL_RWseek(source, 0, RW_SEEK_SET);
-  if (got >= 4 && std::memcmp(head, "MThd", 4) == 0) return true;
-  return got == 12 && std::memcmp(head, "RIFF", 4) == 0 && std::memcmp(head + 8, "RMID", 4) == 0;
+// FluidSynth reports damaged files on stderr; a game with a bad music file stays quiet.
+void silence_fluidsynth() {
+  for (int level = FLUID_PANIC; level <= FLUID_DBG; ++level)
+    fluid_set_log_function(level, nullptr, nullptr);
 }
 
 }  // namespace
@@ -89,6 +105,7 @@ bool open() {
   ++out->attempts;
 
   snd_lib_error_set_handler(ignore_alsa_error);
+  silence_fluidsynth();
   // SDL would otherwise take over SIGINT and SIGTERM, and Ctrl+C or kill would no longer end us.
   SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
   if (SDL_Init(0) != 0) return false;
@@ -115,18 +132,22 @@ int open_attempts() {
 unsigned load_music(const char* file, bool midi) {
   if (file == nullptr || !open()) return 0;
   if (midi && !soundfont_available()) return 0;
-  SDL_RWops* source = SDL_RWFromFile(file, "rb");
-  if (source == nullptr) return 0;
-  if (midi && !looks_like_midi(source)) {
-    SDL_RWclose(source);
+  Piece piece;
+  if (!sound_files::read_file(file, piece.bytes)) return 0;
+  // Typed loading: the sequencer takes only MIDI, the wave device only sampled sound.
+  const unsigned char* data = piece.bytes.data();
+  const std::size_t size = piece.bytes.size();
+  if (midi ? !sound_files::is_midi(data, size) : !sound_files::is_wave(data, size)) return 0;
+  piece.source = SDL_RWFromConstMem(data, static_cast<int>(size));
+  if (piece.source == nullptr) return 0;
+  piece.music = Mix_LoadMUSType_RW(piece.source, midi ? MUS_MID : MUS_WAV, SDL_FALSE);
+  if (piece.music == nullptr) {
+    piece.release();
     return 0;
   }
-  // Typed loading: the sequencer takes only MIDI, the wave device only sampled sound.
-  Mix_Music* piece = Mix_LoadMUSType_RW(source, midi ? MUS_MID : MUS_WAV, SDL_TRUE);
-  if (piece == nullptr) return 0;
   Output* out = output();
   const unsigned handle = out->next_handle++;
-  out->pieces[handle] = piece;
+  out->pieces[handle] = std::move(piece);  // the bytes move, their address does not
   return handle;
 }
 
@@ -135,7 +156,7 @@ bool play_music(unsigned handle) {
   if (out == nullptr || !out->ok) return false;
   const auto it = out->pieces.find(handle);
   if (it == out->pieces.end()) return false;
-  return Mix_PlayMusic(it->second, 0) == 0;
+  return Mix_PlayMusic(it->second.music, 0) == 0;
 }
 
 void free_music(unsigned handle) {
@@ -143,13 +164,20 @@ void free_music(unsigned handle) {
   if (out == nullptr) return;
   const auto it = out->pieces.find(handle);
   if (it == out->pieces.end()) return;
-  Mix_FreeMusic(it->second);  // halts it first when it is the piece sounding
+  it->second.release();
   out->pieces.erase(it);
 }
 
 void play_effect(const char* file) {
   if (file == nullptr || !open()) return;
-  Mix_Chunk* chunk = Mix_LoadWAV(file);
+  std::vector<unsigned char> bytes;
+  if (!sound_files::read_file(file, bytes) || !sound_files::is_wave(bytes.data(), bytes.size()))
+    return;
+  SDL_RWops* source = SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size()));
+  if (source == nullptr) return;
+  // The chunk holds its own converted copy; the source is ours to close, loaded or not.
+  Mix_Chunk* chunk = Mix_LoadWAV_RW(source, SDL_FALSE);
+  SDL_RWclose(source);
   if (chunk == nullptr) return;
   Output* out = output();
   Mix_HaltChannel(kEffectChannel);

@@ -162,3 +162,35 @@ TEST(GlKanjiPrint, PlacesHalfAndFullWidthCellsAndMapsEncodings) {
 }
 
 }  // namespace
+
+// The walk print uses, without GL: the same glyphs in the same order, and the pen's travel.
+TEST(GlKanjiWalk, VisitsWhatPrintDrawsAndMeasuresThePen) {
+  write_id_font("id.f1b", 8414);
+  kvo::glKanji k("id.f1b", 0);
+  std::vector<std::pair<int, bool>> seen;
+  const auto collect = [](void* context, int index, bool wide) {
+    static_cast<std::vector<std::pair<int, bool>>*>(context)->emplace_back(index, wide);
+  };
+  k.walk(
+      "A\x82\xA0\xEF\x40"
+      "C\x82",
+      collect, &seen);
+  EXPECT_EQ(seen, (std::vector<std::pair<int, bool>>{{'A', false}, {641, true}, {'C', false}}));
+  EXPECT_EQ(k.width("AB"), 16);
+  EXPECT_EQ(k.width("\x82\xA0"
+                    "C"),
+            24);
+  EXPECT_EQ(k.width("\xEF\x40\x7F\x41\xFC\xFC"), 0);  // nothing the font has: no travel
+  EXPECT_EQ(k.width(""), 0);
+  EXPECT_EQ(k.width(nullptr), 0);
+
+  kvo::glKanji euc("id.f1b", 1);
+  EXPECT_EQ(euc.width("\xA4\xA2\xA4\xA2"
+                      "a"),
+            40);
+  kvo::glKanji empty(0);  // no font loaded: nothing visited
+  seen.clear();
+  empty.walk("AB", collect, &seen);
+  EXPECT_TRUE(seen.empty());
+  EXPECT_EQ(empty.width("AB"), 0);
+}

@@ -1,0 +1,209 @@
+// Writes the fuzzers' seed corpora: our own font, mazes, music and effects from the run
+// directory, small hand-made files of each kind, and damaged ones.
+// Usage: make_seeds RUN_DIR OUT_DIR
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <initializer_list>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "maze/maze_gen.h"
+
+namespace fs = std::filesystem;
+using Bytes = std::vector<unsigned char>;
+
+namespace {
+
+fs::path g_out;
+
+Bytes load(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void save(const char* target, const std::string& name, const Bytes& bytes) {
+  fs::create_directories(g_out / target);
+  std::ofstream out(g_out / target / name, std::ios::binary);
+  out.write(reinterpret_cast<const char*>(bytes.data()),
+            static_cast<std::streamsize>(bytes.size()));
+}
+
+void put_le(Bytes& b, uint32_t v, int n) {
+  for (int i = 0; i < n; ++i) b.push_back(static_cast<unsigned char>(v >> (8 * i)));
+}
+void put_be(Bytes& b, uint32_t v, int n) {
+  for (int i = n - 1; i >= 0; --i) b.push_back(static_cast<unsigned char>(v >> (8 * i)));
+}
+void put(Bytes& b, const char* s) {
+  b.insert(b.end(), s, s + std::strlen(s));
+}
+
+// font layout: [encoding] [string length] [string] [font file]
+void font_seeds(const fs::path& run) {
+  const char* texts[] = {"SCORE 100 \x83\x51\x81\x5B\x83\x80", "LIFE \xA5\xB2\xA1\xBC\xA5\xE0"};
+  Bytes real = load(run / "shnm16.f1b");
+  if (real.size() > 4096) real.resize(4096);  // a valid head: the loader completes the rest
+  // A small font of 8-pixel glyphs: literal packets, then runs.
+  Bytes small = {8, 0, 0, 0};
+  for (int i = 0; i < 40; ++i) {
+    small.push_back(7);
+    for (int j = 0; j < 8; ++j) small.push_back(static_cast<unsigned char>(i * 8 + j));
+    small.push_back(0x80 + 7);
+    small.push_back(0xAA);
+  }
+  const Bytes empty_header = {24, 0, 0, 0};
+  const Bytes too_big = {1, 1, 0, 0, 0x80, 0};
+  int n = 0;
+  for (const Bytes* font :
+       std::initializer_list<const Bytes*>{&real, &small, &empty_header, &too_big}) {
+    for (int code = 0; code < 2; ++code) {
+      Bytes seed = {static_cast<unsigned char>(code),
+                    static_cast<unsigned char>(std::strlen(texts[code]))};
+      put(seed, texts[code]);
+      seed.insert(seed.end(), font->begin(), font->end());
+      save("font", "seed" + std::to_string(n++), seed);
+    }
+  }
+}
+
+// maze layout: [width: 4] [height: 4] [flags: bit 0 generates first] [file]
+void maze_seeds() {
+  const int sizes[][2] = {{13, 13}, {3, 3}, {99, 99}, {53, 21}, {-5, 1000}, {0x7FFFFFFF, 4}};
+  int n = 0;
+  for (const auto& s : sizes) {
+    create_vorna(s[0], s[1]);
+    const Bytes maze = load("vorna.txt");
+    for (unsigned char flags : {0, 1, 26}) {
+      Bytes seed;
+      put_le(seed, static_cast<uint32_t>(s[0]), 4);
+      put_le(seed, static_cast<uint32_t>(s[1]), 4);
+      seed.push_back(flags);
+      seed.insert(seed.end(), maze.begin(), maze.end());
+      save("maze", "seed" + std::to_string(n++), seed);
+      if (flags == 0) {
+        // Damaged: cut short, and with stray characters and blank lines.
+        Bytes cut(seed.begin(), seed.begin() + static_cast<long>(9 + maze.size() / 3));
+        save("maze", "seed" + std::to_string(n++), cut);
+        Bytes odd = seed;
+        for (size_t i = 9; i < odd.size(); i += 7) odd[i] = " x\n\t#_"[i % 6];
+        save("maze", "seed" + std::to_string(n++), odd);
+      }
+    }
+  }
+  fs::remove("vorna.txt");
+}
+
+Bytes wave(uint32_t format, uint32_t channels, uint32_t rate, uint32_t bits, uint32_t frames) {
+  const uint32_t align = channels * bits / 8;
+  const bool extensible = format == 0xFFFE;
+  Bytes fmt;
+  put_le(fmt, format, 2);
+  put_le(fmt, channels, 2);
+  put_le(fmt, rate, 4);
+  put_le(fmt, rate * align, 4);
+  put_le(fmt, align, 2);
+  put_le(fmt, bits, 2);
+  if (extensible) {
+    put_le(fmt, 22, 2);
+    put_le(fmt, bits, 2);
+    put_le(fmt, channels == 2 ? 3 : 4, 4);
+    put_le(fmt, bits == 32 ? 3 : 1, 2);  // float or PCM sub-format
+    const unsigned char guid_tail[] = {0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80,
+                                       0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
+    fmt.insert(fmt.end(), std::begin(guid_tail), std::end(guid_tail));
+  }
+  Bytes samples(frames * align);
+  for (size_t i = 0; i < samples.size(); ++i) samples[i] = static_cast<unsigned char>(i * 37);
+  Bytes b;
+  put(b, "RIFF");
+  put_le(b, static_cast<uint32_t>(4 + 8 + fmt.size() + 8 + samples.size()), 4);
+  put(b, "WAVEfmt ");
+  put_le(b, static_cast<uint32_t>(fmt.size()), 4);
+  b.insert(b.end(), fmt.begin(), fmt.end());
+  put(b, "data");
+  put_le(b, static_cast<uint32_t>(samples.size()), 4);
+  b.insert(b.end(), samples.begin(), samples.end());
+  return b;
+}
+
+void wave_seeds(const fs::path& run) {
+  for (const char* name : {"dfog.wav", "life.wav", "die.wav"}) save("wave", name, load(run / name));
+  save("wave", "pcm8_mono", wave(1, 1, 8000, 8, 200));
+  save("wave", "pcm16_stereo", wave(1, 2, 44100, 16, 300));
+  save("wave", "pcm24_6ch", wave(1, 6, 48000, 24, 50));
+  save("wave", "float32", wave(3, 2, 22050, 32, 100));
+  save("wave", "alaw", wave(6, 1, 8000, 8, 100));
+  save("wave", "extensible", wave(0xFFFE, 2, 44100, 16, 100));
+  Bytes zero = wave(1, 1, 44100, 16, 100);
+  zero[22] = 0;  // no channels
+  save("wave", "zero_channels", zero);
+  Bytes many = wave(1, 1, 44100, 16, 100);
+  many[23] = 2;  // 512 channels
+  save("wave", "many_channels", many);
+}
+
+Bytes midi_track(const Bytes& events) {
+  Bytes t;
+  put(t, "MTrk");
+  put_be(t, static_cast<uint32_t>(events.size()), 4);
+  t.insert(t.end(), events.begin(), events.end());
+  return t;
+}
+
+void midi_seeds(const fs::path& run) {
+  const Bytes bgm = load(run / "bgm.mid");
+  save("midi", "bgm.mid", bgm);
+  Bytes cut(bgm.begin(), bgm.begin() + static_cast<long>(bgm.size() / 2));
+  save("midi", "bgm_cut", cut);
+  Bytes head = bgm;
+  head[7] = 7;  // a header length the reader rejects
+  save("midi", "bgm_bad_header", head);
+
+  // Format 1, two tracks: tempo, then notes with running status, a sysex and a long delta.
+  Bytes small;
+  put(small, "MThd");
+  put_be(small, 6, 4);
+  put_be(small, 1, 2);
+  put_be(small, 2, 2);
+  put_be(small, 96, 2);
+  const Bytes tempo = {0x00, 0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20, 0x00, 0xFF, 0x2F, 0x00};
+  const Bytes notes = {0x00, 0xC0, 0x05, 0x00, 0x90, 0x3C, 0x64, 0x60, 0x3C,
+                       0x00, 0x00, 0xF0, 0x03, 0x7E, 0x7F, 0xF7, 0x81, 0x80,
+                       0x00, 0xE0, 0x00, 0x40, 0x00, 0xFF, 0x2F, 0x00};
+  const Bytes t1 = midi_track(tempo), t2 = midi_track(notes);
+  small.insert(small.end(), t1.begin(), t1.end());
+  small.insert(small.end(), t2.begin(), t2.end());
+  save("midi", "small", small);
+  Bytes long_number = small;
+  long_number[small.size() - notes.size() + 17] = 0x81;  // five-byte variable-length number
+  long_number.insert(long_number.begin() + static_cast<long>(small.size() - notes.size() + 17),
+                     {0x81, 0x81});
+  save("midi", "long_number", long_number);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 3) {
+    std::fprintf(stderr, "usage: make_seeds RUN_DIR OUT_DIR\n");
+    return 2;
+  }
+  const fs::path run = fs::absolute(argv[1]);
+  g_out = fs::absolute(argv[2]);
+  const fs::path scratch = g_out / "scratch";
+  fs::create_directories(scratch);
+  if (chdir(scratch.c_str()) != 0) return 1;
+  font_seeds(run);
+  maze_seeds();
+  wave_seeds(run);
+  midi_seeds(run);
+  if (chdir(g_out.c_str()) != 0) return 1;
+  fs::remove_all(scratch);
+  return 0;
+}

@@ -1,0 +1,268 @@
+// The checks that stand between a sound file and the audio libraries.
+#include "sound/sound_files.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+namespace {
+
+using Bytes = std::vector<unsigned char>;
+
+void put_le(Bytes& b, uint32_t v, int n) {
+  for (int i = 0; i < n; ++i) b.push_back(static_cast<unsigned char>(v >> (8 * i)));
+}
+void put_be(Bytes& b, uint32_t v, int n) {
+  for (int i = n - 1; i >= 0; --i) b.push_back(static_cast<unsigned char>(v >> (8 * i)));
+}
+void put(Bytes& b, const char* s) {
+  b.insert(b.end(), s, s + std::strlen(s));
+}
+void set_le(Bytes& b, size_t at, uint32_t v, int n) {
+  for (int i = 0; i < n; ++i) b[at + i] = static_cast<unsigned char>(v >> (8 * i));
+}
+
+// A PCM wave: header fields at 22 channels, 24 rate, 28 byte rate, 32 block align, 34 bits.
+Bytes wave(uint32_t channels = 1, uint32_t bits = 16, uint32_t frames = 10, uint32_t format = 1) {
+  const uint32_t align = channels * bits / 8, rate = 44100;
+  Bytes b;
+  put(b, "RIFF");
+  put_le(b, 36 + frames * align, 4);
+  put(b, "WAVEfmt ");
+  put_le(b, 16, 4);
+  put_le(b, format, 2);
+  put_le(b, channels, 2);
+  put_le(b, rate, 4);
+  put_le(b, rate * align, 4);
+  put_le(b, align, 2);
+  put_le(b, bits, 2);
+  put(b, "data");
+  put_le(b, frames * align, 4);
+  b.resize(b.size() + frames * align, 0x11);
+  return b;
+}
+
+bool wave_ok(const Bytes& b) {
+  return sound_files::is_wave(b.data(), b.size());
+}
+bool midi_ok(const Bytes& b) {
+  return sound_files::is_midi(b.data(), b.size());
+}
+
+Bytes from_file(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// Header of format `format` with the given tracks, each given as its event bytes.
+Bytes midi(const std::vector<Bytes>& tracks, uint32_t format = 1, int declared = -1) {
+  Bytes b;
+  put(b, "MThd");
+  put_be(b, 6, 4);
+  put_be(b, format, 2);
+  put_be(b, declared < 0 ? static_cast<uint32_t>(tracks.size()) : declared, 2);
+  put_be(b, 480, 2);
+  for (const Bytes& t : tracks) {
+    put(b, "MTrk");
+    put_be(b, static_cast<uint32_t>(t.size()), 4);
+    b.insert(b.end(), t.begin(), t.end());
+  }
+  return b;
+}
+const Bytes kEnd = {0x00, 0xFF, 0x2F, 0x00};
+Bytes events(Bytes e) {
+  e.insert(e.end(), kEnd.begin(), kEnd.end());
+  return e;
+}
+
+}  // namespace
+
+TEST(SoundFiles, OurOwnFilesPass) {
+  for (const char* name : {"dfog.wav", "life.wav", "die.wav"})
+    EXPECT_TRUE(wave_ok(from_file(std::string(VORNA_RUN_DIR) + "/" + name))) << name;
+  const Bytes bgm = from_file(std::string(VORNA_RUN_DIR) + "/bgm.mid");
+  EXPECT_TRUE(midi_ok(bgm));
+  EXPECT_FALSE(wave_ok(bgm));
+  EXPECT_FALSE(midi_ok(from_file(std::string(VORNA_RUN_DIR) + "/life.wav")));
+
+  std::vector<unsigned char> read;
+  EXPECT_TRUE(sound_files::read_file((std::string(VORNA_RUN_DIR) + "/bgm.mid").c_str(), read));
+  EXPECT_EQ(read, bgm);
+  EXPECT_FALSE(sound_files::read_file("missing.wav", read));
+  EXPECT_TRUE(read.empty());
+  EXPECT_FALSE(sound_files::read_file("", read));
+  EXPECT_FALSE(sound_files::read_file(nullptr, read));
+}
+
+TEST(SoundFiles, WaveFormatFieldsMustAgree) {
+  EXPECT_TRUE(wave_ok(wave()));
+  EXPECT_TRUE(wave_ok(wave(8, 24)));
+  EXPECT_TRUE(wave_ok(wave(2, 8)));
+  EXPECT_TRUE(wave_ok(wave(2, 32, 10, 3)));  // float
+  EXPECT_TRUE(wave_ok(wave(1, 8, 10, 7)));   // mu-law
+  EXPECT_FALSE(wave_ok(wave(9, 16)));
+  EXPECT_FALSE(wave_ok(wave(1, 12)));
+  EXPECT_FALSE(wave_ok(wave(1, 16, 10, 3)));  // 16-bit float does not exist
+  EXPECT_FALSE(wave_ok(wave(1, 16, 10, 2)));  // ADPCM: not ours
+  EXPECT_FALSE(wave_ok(wave(1, 16, 0)));      // no samples
+
+  struct Field {
+    size_t at;
+    uint32_t value;
+    int bytes;
+  };
+  const Field broken[] = {
+      {22, 0, 2},     {22, 512, 2},  // channels that divide by zero or overflow the mixer
+      {24, 0, 4},     {24, 999, 4}, {24, 400000, 4},  // rates
+      {28, 44100, 4},                                 // byte rate not rate * block align
+      {32, 1, 2},     {32, 0, 2},                     // block align not channels * bits / 8
+      {34, 0, 2},                                     // no bits
+      {16, 14, 4},                                    // format chunk too short
+  };
+  for (const Field& f : broken) {
+    Bytes b = wave();
+    set_le(b, f.at, f.value, f.bytes);
+    EXPECT_FALSE(wave_ok(b)) << "byte " << f.at << " = " << f.value;
+  }
+
+  Bytes ext = wave(2, 16, 10, 0xFFFE);  // extensible: sizes grow by 24
+  ext.insert(ext.begin() + 36, 24, 0);
+  set_le(ext, 4, 36 + 24 + 40, 4);
+  set_le(ext, 16, 40, 4);
+  set_le(ext, 36, 22, 2);
+  set_le(ext, 38, 16, 2);
+  set_le(ext, 44, 1, 2);  // PCM sub-format
+  EXPECT_TRUE(wave_ok(ext));
+  set_le(ext, 38, 24, 2);  // more valid bits than the container holds
+  EXPECT_FALSE(wave_ok(ext));
+  set_le(ext, 38, 16, 2);
+  set_le(ext, 44, 2, 2);
+  EXPECT_FALSE(wave_ok(ext));
+}
+
+TEST(SoundFiles, WaveChunksMustLieWithinTheFile) {
+  Bytes b = wave();
+  for (size_t keep : {size_t(0), size_t(4), size_t(11), size_t(12), size_t(40), b.size() - 1})
+    EXPECT_FALSE(wave_ok(Bytes(b.begin(), b.begin() + static_cast<long>(keep)))) << keep;
+  set_le(b, 4, static_cast<uint32_t>(b.size() - 7), 4);  // RIFF longer than the file
+  EXPECT_FALSE(wave_ok(b));
+
+  b = wave();
+  set_le(b, 40, 0xFFFFFFF0u, 4);  // data length that wraps
+  EXPECT_FALSE(wave_ok(b));
+  b = wave();
+  set_le(b, 40, 19, 4);  // data not whole blocks
+  EXPECT_FALSE(wave_ok(b));
+  b = wave();
+  set_le(b, 16, 0xFFFFFFFFu, 4);
+  EXPECT_FALSE(wave_ok(b));
+
+  // An odd chunk before the format is skipped with its pad byte; trailing chunks are fine.
+  Bytes list;
+  put(list, "LIST");
+  put_le(list, 3, 4);
+  list.insert(list.end(), {'a', 'b', 'c', 0});
+  b = wave();
+  b.insert(b.begin() + 12, list.begin(), list.end());
+  set_le(b, 4, static_cast<uint32_t>(b.size() - 8), 4);
+  EXPECT_TRUE(wave_ok(b));
+
+  // Data before the format, two formats, a loop chunk, no data: refused.
+  Bytes swapped = wave();
+  Bytes head(swapped.begin(), swapped.begin() + 12),
+      fmt(swapped.begin() + 12, swapped.begin() + 36), data(swapped.begin() + 36, swapped.end());
+  Bytes reordered = head;
+  reordered.insert(reordered.end(), data.begin(), data.end());
+  reordered.insert(reordered.end(), fmt.begin(), fmt.end());
+  EXPECT_FALSE(wave_ok(reordered));
+  Bytes twice = head;
+  for (const Bytes* part : {&fmt, &fmt, &data})
+    twice.insert(twice.end(), part->begin(), part->end());
+  set_le(twice, 4, static_cast<uint32_t>(twice.size() - 8), 4);
+  EXPECT_FALSE(wave_ok(twice));
+  Bytes loop = head;
+  loop.insert(loop.end(), fmt.begin(), fmt.end());
+  put(loop, "smpl");
+  put_le(loop, 0, 4);
+  loop.insert(loop.end(), data.begin(), data.end());
+  set_le(loop, 4, static_cast<uint32_t>(loop.size() - 8), 4);
+  EXPECT_FALSE(wave_ok(loop));
+  Bytes no_data = head;
+  no_data.insert(no_data.end(), fmt.begin(), fmt.end());
+  set_le(no_data, 4, static_cast<uint32_t>(no_data.size() - 8), 4);
+  EXPECT_FALSE(wave_ok(no_data));
+}
+
+TEST(SoundFiles, MidiHeaderAndTracks) {
+  const Bytes notes = events({0x00, 0x90, 0x3C, 0x64, 0x81, 0x00, 0x3C, 0x00, 0x00, 0xC0, 0x05,
+                              0x00, 0xF0, 0x02, 0x7E, 0xF7, 0x00, 0xFF, 0x03, 0x01, 'x'});
+  EXPECT_TRUE(midi_ok(midi({notes})));
+  EXPECT_TRUE(midi_ok(midi({notes}, 0)));
+  EXPECT_TRUE(midi_ok(midi({kEnd, notes, kEnd})));
+  Bytes unknown_chunk = midi({notes});
+  put(unknown_chunk, "XFIH");
+  put_be(unknown_chunk, 2, 4);
+  put_be(unknown_chunk, 0, 2);
+  EXPECT_TRUE(midi_ok(unknown_chunk));
+  unknown_chunk[unknown_chunk.size() - 10] = 0xB2;  // a binary chunk name (found by fuzzing)
+  EXPECT_FALSE(midi_ok(unknown_chunk));
+
+  EXPECT_FALSE(midi_ok(midi({notes, notes}, 0)));     // format 0 with two tracks
+  EXPECT_FALSE(midi_ok(midi({notes}, 2)));            // format 2
+  EXPECT_FALSE(midi_ok(midi({}, 1)));                 // no tracks
+  EXPECT_FALSE(midi_ok(midi({notes}, 1, 2)));         // fewer tracks than declared
+  EXPECT_FALSE(midi_ok(midi({notes, notes}, 1, 1)));  // more
+  Bytes b = midi({notes});
+  b[7] = 7;  // header length
+  EXPECT_FALSE(midi_ok(b));
+  b = midi({notes});
+  b[12] = 0xE7;  // SMPTE timing
+  EXPECT_FALSE(midi_ok(b));
+  b = midi({notes});
+  b[12] = b[13] = 0;
+  EXPECT_FALSE(midi_ok(b));
+  b = midi({notes});
+  b[21] += 1;  // track longer than the file
+  EXPECT_FALSE(midi_ok(b));
+  b = midi({notes});
+  b.push_back(0);  // bytes after the last chunk
+  EXPECT_FALSE(midi_ok(b));
+  for (size_t keep = 0; keep < b.size() - 1; keep += 3)
+    EXPECT_FALSE(midi_ok(Bytes(b.begin(), b.begin() + static_cast<long>(keep)))) << keep;
+}
+
+TEST(SoundFiles, MidiEventsMustBeWellFormed) {
+  const Bytes bad[] = {
+      {0x00, 0x90, 0x3C, 0x64},                                  // no end-of-track
+      events({0x81, 0x81, 0x81, 0x81, 0x00, 0x80, 0x3C, 0x00}),  // five-byte delta
+      events({0x00, 0x3C, 0x64}),                                // data with no status in effect
+      events({0x00, 0x90, 0x3C, 0xE4}),                          // data byte with its top bit set
+      events({0x00, 0xF0, 0x05, 0x7E}),                          // sysex longer than the track
+      events({0x00, 0xFF, 0x03, 0x81}),                          // meta length cut off
+      events({0x00, 0xF8}),                                      // real-time message
+      events({0x00, 0xF7, 0x01, 0x7F}),  // an escape, which FluidSynth cannot read (fuzzing)
+      events({0x00, 0xFF, 0x01, 0x00, 0x00, 0x3C, 0x00}),  // running status after a meta event
+      {0x00, 0xFF, 0x2F, 0x01, 0x00},                      // end-of-track with a length
+      {0x00, 0xFF, 0x2F, 0x00, 0x00, 0x90, 0x3C, 0x64},    // events after end-of-track
+      {0x00},                                              // delta with no event
+      // Meta events whose size is fixed, at another size (the first found by fuzzing).
+      events({0x00, 0xFF, 0x59, 0x03, 0x07, 0xA1, 0x20}),
+      events({0x00, 0xFF, 0x51, 0x02, 0x07, 0xA1}),
+      events({0x00, 0xFF, 0x51, 0x03, 0x00, 0x00, 0x00}),  // tempo zero
+      events({0x00, 0xFF, 0x58, 0x03, 0x04, 0x02, 0x18}),
+      events({0x00, 0xFF, 0x54, 0x04, 0x00, 0x00, 0x00, 0x00}),
+      events({0x00, 0xFF, 0x20, 0x00}),
+  };
+  for (size_t i = 0; i < std::size(bad); ++i) EXPECT_FALSE(midi_ok(midi({bad[i]}))) << "case " << i;
+  EXPECT_TRUE(midi_ok(
+      midi({events({0x00, 0xFF, 0x59, 0x02, 0x00, 0x00, 0x00, 0xFF, 0x58, 0x04, 0x04, 0x02, 0x18,
+                    0x08, 0x00, 0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20, 0x00, 0xFF, 0x7F, 0x00})})));
+  // Running status between channel messages is fine.
+  EXPECT_TRUE(
+      midi_ok(midi({events({0x00, 0x90, 0x3C, 0x64, 0x10, 0x3C, 0x00, 0x00, 0x40, 0x64})})));
+}
