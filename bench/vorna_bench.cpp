@@ -109,27 +109,13 @@ void BM_Frame(benchmark::State& state, View view) {
   Vorna_Field::skip_unseen = true;
   ps->overview = false;
 }
-BENCHMARK_CAPTURE(BM_Frame, eye_level, kEyeLevel)
-    ->Arg(13)
-    ->Arg(53)
-    ->Arg(99)
-    ->Unit(benchmark::kMillisecond)
-    ->UseRealTime()
-    ->MinTime(3.0);
-BENCHMARK_CAPTURE(BM_Frame, eye_level_draw_all, kEyeLevelDrawAll)
-    ->Arg(13)
-    ->Arg(53)
-    ->Arg(99)
-    ->Unit(benchmark::kMillisecond)
-    ->UseRealTime()
-    ->MinTime(3.0);
-BENCHMARK_CAPTURE(BM_Frame, overhead, kOverhead)
-    ->Arg(13)
-    ->Arg(53)
-    ->Arg(99)
-    ->Unit(benchmark::kMillisecond)
-    ->UseRealTime()
-    ->MinTime(3.0);
+// Each frame kind at the first, a middle and the largest maze size.
+void maze_sizes(benchmark::internal::Benchmark* b) {
+  b->Arg(13)->Arg(53)->Arg(99)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(3.0);
+}
+BENCHMARK_CAPTURE(BM_Frame, eye_level, kEyeLevel)->Apply(maze_sizes);
+BENCHMARK_CAPTURE(BM_Frame, eye_level_draw_all, kEyeLevelDrawAll)->Apply(maze_sizes);
+BENCHMARK_CAPTURE(BM_Frame, overhead, kOverhead)->Apply(maze_sizes);
 
 // One idle tick of the 99 x 99 stage: items spun and touch-tested, life drained.
 void BM_Tick(benchmark::State& state) {

@@ -14,9 +14,10 @@
 #include <vector>
 
 #include "maze/maze_gen.h"
+#include "support/bytes.h"
 
 namespace fs = std::filesystem;
-using Bytes = std::vector<unsigned char>;
+using namespace bytes;
 
 namespace {
 
@@ -32,16 +33,6 @@ void save(const char* target, const std::string& name, const Bytes& bytes) {
   std::ofstream out(g_out / target / name, std::ios::binary);
   out.write(reinterpret_cast<const char*>(bytes.data()),
             static_cast<std::streamsize>(bytes.size()));
-}
-
-void put_le(Bytes& b, uint32_t v, int n) {
-  for (int i = 0; i < n; ++i) b.push_back(static_cast<unsigned char>(v >> (8 * i)));
-}
-void put_be(Bytes& b, uint32_t v, int n) {
-  for (int i = n - 1; i >= 0; --i) b.push_back(static_cast<unsigned char>(v >> (8 * i)));
-}
-void put(Bytes& b, const char* s) {
-  b.insert(b.end(), s, s + std::strlen(s));
 }
 
 // font layout: [encoding] [string length] [string] [font file]

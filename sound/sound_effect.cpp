@@ -2,16 +2,9 @@
 
 #include "app/data_files.h"
 #include "sound/audio_device.h"
-
-namespace {
-sound_effect_listener g_listener = nullptr;
-}
-
-void set_sound_effect_listener(sound_effect_listener listener) {
-  g_listener = listener;
-}
+#include "sound/effect_listener.h"
 
 void play_sound_effect(const char* wav_file) {
-  if (g_listener != nullptr) g_listener(wav_file);
+  notify_sound_effect_listener(wav_file);
   audio::play_effect(data_file(wav_file).c_str());
 }

@@ -1,18 +1,12 @@
-#include "sound/sound_effect.h"
-
 #include <windows.h>
 #include <mmsystem.h>
 
-namespace {
-sound_effect_listener g_listener = nullptr;
-}
-
-void set_sound_effect_listener(sound_effect_listener listener) {
-  g_listener = listener;
-}
+#include "app/data_files.h"
+#include "sound/effect_listener.h"
+#include "sound/sound_effect.h"
 
 // Asynchronous, and without SND_NOSTOP: a new effect cuts off the one still sounding.
 void play_sound_effect(const char* wav_file) {
-  if (g_listener != nullptr) g_listener(wav_file);
-  sndPlaySoundA(wav_file, SND_ASYNC);
+  notify_sound_effect_listener(wav_file);
+  sndPlaySoundA(data_file(wav_file).c_str(), SND_ASYNC);
 }

@@ -7,8 +7,6 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstdio>
-#include <deque>
-#include <map>
 #include <string>
 #include <utility>
 #include <vector>
@@ -20,7 +18,7 @@ using namespace playtest;
 
 namespace {
 
-using Cell = std::pair<int, int>;  // row, column
+using playtest::Cell;
 using Grid = std::vector<std::vector<char>>;
 
 Grid grid_of(const std::vector<std::string>& rows) {
@@ -191,22 +189,6 @@ gltest::Frame render(Play_State* ps, const Scene& s, bool skip) {
     glDisable(GL_FOG);
   ps->display(&sys);
   return gltest::read_back_buffer();
-}
-
-std::vector<Cell> shortest_path(const Grid& g, Cell from, Cell to) {
-  auto open = [&](Cell n) {
-    const auto r = static_cast<size_t>(n.first), c = static_cast<size_t>(n.second);
-    return r < g.size() && c < g[r].size() && g[r][c] == '_';
-  };
-  std::map<Cell, Cell> prev{{from, from}};
-  for (std::deque<Cell> queue{from}; !queue.empty(); queue.pop_front()) {
-    const auto [r, c] = queue.front();
-    for (const Cell& n : {Cell{r - 1, c}, Cell{r, c + 1}, Cell{r + 1, c}, Cell{r, c - 1}})
-      if (open(n) && prev.emplace(n, queue.front()).second) queue.push_back(n);
-  }
-  std::vector<Cell> path{to};
-  while (path[0] != from && prev.count(path[0])) path.insert(path.begin(), prev[path[0]]);
-  return path;
 }
 
 int heading_between(Cell a, Cell b) {

@@ -2,9 +2,7 @@
 // forwards (the calls the toolkit callbacks make), ticks and frames called by hand.
 #include <gtest/gtest.h>
 
-#include <deque>
 #include <fstream>
-#include <map>
 #include <string>
 #include <utility>
 #include <vector>
@@ -15,24 +13,7 @@ using namespace playtest;
 
 namespace {
 
-using Cell = std::pair<int, int>;  // row, column
-
-// Shortest walk over open cells from `from` to `to`, both included (breadth-first).
-std::vector<Cell> shortest_path(const std::vector<std::vector<char>>& g, Cell from, Cell to) {
-  auto open = [&](Cell n) {
-    const auto r = static_cast<size_t>(n.first), c = static_cast<size_t>(n.second);
-    return r < g.size() && c < g[r].size() && g[r][c] == '_';
-  };
-  std::map<Cell, Cell> prev{{from, from}};
-  for (std::deque<Cell> queue{from}; !queue.empty(); queue.pop_front()) {
-    const auto [r, c] = queue.front();
-    for (const Cell& n : {Cell{r - 1, c}, Cell{r, c + 1}, Cell{r + 1, c}, Cell{r, c - 1}})
-      if (open(n) && prev.emplace(n, queue.front()).second) queue.push_back(n);
-  }
-  std::vector<Cell> path{to};
-  while (path[0] != from && prev.count(path[0])) path.insert(path.begin(), prev[path[0]]);
-  return path;
-}
+using playtest::Cell;
 
 TEST(Playthrough, FromTheTitleThroughTheTeapotToTheSecondStage) {
   Play_State* ps = play();

@@ -10,22 +10,11 @@
 #include <string>
 #include <vector>
 
+#include "support/bytes.h"
+
 namespace {
 
-using Bytes = std::vector<unsigned char>;
-
-void put_le(Bytes& b, uint32_t v, int n) {
-  for (int i = 0; i < n; ++i) b.push_back(static_cast<unsigned char>(v >> (8 * i)));
-}
-void put_be(Bytes& b, uint32_t v, int n) {
-  for (int i = n - 1; i >= 0; --i) b.push_back(static_cast<unsigned char>(v >> (8 * i)));
-}
-void put(Bytes& b, const char* s) {
-  b.insert(b.end(), s, s + std::strlen(s));
-}
-void set_le(Bytes& b, size_t at, uint32_t v, int n) {
-  for (int i = 0; i < n; ++i) b[at + i] = static_cast<unsigned char>(v >> (8 * i));
-}
+using namespace bytes;
 
 // A PCM wave: header fields at 22 channels, 24 rate, 28 byte rate, 32 block align, 34 bits.
 Bytes wave(uint32_t channels = 1, uint32_t bits = 16, uint32_t frames = 10, uint32_t format = 1) {

@@ -2,6 +2,11 @@
 
 #include <GL/freeglut.h>
 
+#include <deque>
+#include <map>
+#include <utility>
+#include <vector>
+
 #include "app/gamesystem.h"
 #include "app/state.h"
 #include "objects/field_object.h"
@@ -55,6 +60,26 @@ inline void place(Play_State* ps, VECTORD pos, int heading) {
   ps->field.player_pos = pos;
   ps->view_angle = ps->direction = heading;
   ps->anim_count = ps->next_key = ps->cur_key = 0;
+}
+
+using Cell = std::pair<int, int>;  // row, column
+
+// Shortest walk over open cells from `from` to `to`, both included (breadth-first).
+inline std::vector<Cell> shortest_path(const std::vector<std::vector<char>>& g, Cell from,
+                                       Cell to) {
+  auto open = [&](Cell n) {
+    const auto r = static_cast<size_t>(n.first), c = static_cast<size_t>(n.second);
+    return r < g.size() && c < g[r].size() && g[r][c] == '_';
+  };
+  std::map<Cell, Cell> prev{{from, from}};
+  for (std::deque<Cell> queue{from}; !queue.empty(); queue.pop_front()) {
+    const auto [r, c] = queue.front();
+    for (const Cell& n : {Cell{r - 1, c}, Cell{r, c + 1}, Cell{r + 1, c}, Cell{r, c - 1}})
+      if (open(n) && prev.emplace(n, queue.front()).second) queue.push_back(n);
+  }
+  std::vector<Cell> path{to};
+  while (path[0] != from && prev.count(path[0])) path.insert(path.begin(), prev[path[0]]);
+  return path;
 }
 
 }  // namespace playtest
