@@ -17,6 +17,8 @@ PACKAGES=(
   xvfb xauth xdotool x11-utils x11-apps imagemagick
   # test and benchmark frameworks
   googletest libgtest-dev libbenchmark-dev gdb
+  # memory checks of the real binary (make test-valgrind)
+  valgrind
 )
 
 missing=()
