@@ -9,6 +9,7 @@
 #include "screens/play_state.h"
 
 std::map<state_enum, State*> State::State_list;
+State* State::kept[GAMEOVER + 1] = {};
 
 void State::statetransfer_init(Gamesystem*) {}
 void State::mouse(int, int, int, int, Gamesystem*) {}
@@ -43,7 +44,7 @@ namespace {
 template <typename T>
 void register_state(state_enum key) {
   State*& slot = State::State_list[key];
-  if (slot == nullptr) slot = new T();
+  if (slot == nullptr) slot = State::kept[key] = new T();
 }
 
 }  // namespace

@@ -22,6 +22,9 @@ class State {
   State* state_transfer(state_enum nextstate);
 
   static std::map<state_enum, State*> State_list;
+  // The same states again, in storage that is never destroyed: the table's nodes are freed at
+  // exit, but the states live to the very end and stay reachable.
+  static State* kept[GAMEOVER + 1];
 
  protected:
   ~State() = default;

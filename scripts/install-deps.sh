@@ -24,6 +24,8 @@ PACKAGES=(
   libfluidsynth-dev
   # fuzzing (make fuzz): clang with libFuzzer and the sanitizer runtimes
   clang libclang-rt-14-dev
+  # memory checks of the real binary (make test-valgrind)
+  valgrind
 )
 
 missing=()

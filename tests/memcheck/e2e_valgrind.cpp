@@ -1,0 +1,154 @@
+// The real binary played under valgrind memcheck: title, a stage, steps and turns, a click on a
+// wall, the overhead view, a death, a restart and q. Fails on any memcheck error that passes
+// through our code and on any definitely-lost block that our code allocated.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <thread>
+
+#include "memcheck/memcheck_xml.h"
+#include "support/game_process.h"
+
+namespace {
+
+using gltest::Frame;
+using gltest::Rgb;
+using Clock = std::chrono::steady_clock;
+
+const char kTrace[] =
+    "<?xml version=\"1.0\"?>\n<valgrindoutput>\n"
+    "<error><kind>Leak_DefinitelyLost</kind><xwhat><text>16 bytes lost</text></xwhat>"
+    "<stack><frame><obj>/usr/libexec/valgrind/vgpreload_memcheck-amd64-linux.so</obj>"
+    "<fn>operator new(unsigned long)</fn></frame>"
+    "<frame><obj>/game/vorna</obj><fn>Vorna_Field::field_init(int, int)</fn></frame>"
+    "</stack></error>\n"
+    "<error><kind>Leak_DefinitelyLost</kind><xwhat><text>88 bytes lost</text></xwhat>"
+    "<stack><frame><obj>/usr/libexec/valgrind/vgpreload_memcheck-amd64-linux.so</obj>"
+    "<fn>malloc</fn></frame><frame><obj>/usr/lib/libfoo.so</obj><fn>foo_init</fn></frame>"
+    "<frame><obj>/game/vorna</obj><fn>audio::open()</fn></frame></stack></error>\n"
+    "<error><kind>Leak_DefinitelyLost</kind><xwhat><text>9 bytes lost</text></xwhat>"
+    "<stack><frame><obj>/usr/libexec/valgrind/vgpreload_memcheck-amd64-linux.so</obj>"
+    "<fn>malloc</fn></frame><frame><obj>/usr/lib/x86_64-linux-gnu/libc.so.6</obj>"
+    "<fn>strdup</fn></frame><frame><obj>/game/vorna</obj><fn>main</fn></frame>"
+    "</stack></error>\n"
+    "<error><kind>UninitCondition</kind><what>Conditional jump depends on &lt;uninit&gt;</what>"
+    "<stack><frame><obj>/usr/lib/libGL.so</obj><fn>glDrawArrays</fn></frame>"
+    "<frame><obj>/game/vorna</obj><fn>Vorna_Field::field_draw()</fn></frame></stack></error>\n"
+    "<error><kind>InvalidRead</kind><what>Invalid read of size 8</what>"
+    "<stack><frame><obj>/lib/ld-linux-x86-64.so.2</obj><fn>strncmp</fn></frame></stack>"
+    "</error>\n"
+    "<suppcounts><pair><count>3</count><name>a</name></pair>"
+    "<pair><count>4</count><name>b</name></pair></suppcounts>\n</valgrindoutput>\n";
+
+TEST(Memcheck, ReportSortsOurErrorsFromTheLibraries) {
+  const memcheck::Report r = memcheck::parse(kTrace);
+  ASSERT_TRUE(r.complete);
+  ASSERT_EQ(r.errors.size(), 5u);
+  EXPECT_EQ(r.suppressed, 7);
+  EXPECT_EQ(r.errors[3].what, "Conditional jump depends on <uninit>");
+  EXPECT_EQ(r.errors[0].stacks.at(0).at(1).fn, "Vorna_Field::field_init(int, int)");
+  // Our new; a library's malloc reached from our call; libc's strdup for us; an uninitialised
+  // value used inside GL on our behalf; the loader alone.
+  const bool expected[] = {true, false, true, true, false};
+  for (size_t i = 0; i < r.errors.size(); ++i)
+    EXPECT_EQ(memcheck::is_ours(r.errors[i], "/game/vorna"), expected[i]) << i;
+  EXPECT_FALSE(memcheck::parse("<valgrindoutput><error>").complete);
+}
+
+bool is_bar_red(const Rgb& c) {
+  return c[0] > 200 && c[1] < 40 && c[2] < 40;
+}
+
+// Life points as the bar shows them: one pixel per 20 points in the 500-pixel window.
+int bar_pixels(const Frame& f) {
+  return f.count(0, 495, f.width, 496, is_bar_red);
+}
+
+TEST(Memcheck, PlaythroughOfTheRealGameIsClean) {
+  const std::string dir = e2e::make_workdir("valgrind");
+  const std::string xml = dir + "/memcheck.xml";
+  const auto started = Clock::now();
+  e2e::Game game(dir, {"SDL_AUDIODRIVER=dummy", "LIBGL_ALWAYS_SOFTWARE=1", "LP_NUM_THREADS=0"},
+                 {"valgrind", "--tool=memcheck", "--leak-check=full", "--show-leak-kinds=definite",
+                  "--errors-for-leak-kinds=definite",
+                  // Mesa unloads its driver at exit: keep its names for the leak stacks.
+                  "--keep-debuginfo=yes", "--child-silent-after-fork=yes", "--num-callers=40",
+                  "--suppressions=" VORNA_SOURCE_DIR "/tests/valgrind.supp", "--xml=yes",
+                  "--xml-file=" + xml});
+  ASSERT_NE(game.window(300.0), 0UL) << game.err();
+
+  Frame last;
+  // Screenshots until `pred` holds; under valgrind a frame takes about a second.
+  auto wait_for = [&](double seconds, auto pred) {
+    const auto deadline = Clock::now() + std::chrono::duration<double>(seconds);
+    while (Clock::now() < deadline) {
+      const Frame f = game.screenshot();
+      if (f.width == 500 && f.height == 500 && pred(last = f)) return true;
+      std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    }
+    return false;
+  };
+  auto in_3d_view = [](const Frame& f) { return f.count(0, 250, 500, 480, gltest::is_white) == 0; };
+  auto differing = [](const Frame& a, const Frame& b) {
+    int n = 0;
+    for (int y = 0; y < 480; y += 2)
+      for (int x = 0; x < 500; x += 2) n += a.at(x, y) != b.at(x, y);
+    return n;
+  };
+
+  ASSERT_TRUE(wait_for(
+      300, [](const Frame& f) { return f.count(0, 0, 500, 500, gltest::is_white) > 125000; }));
+  game.key("s");
+  ASSERT_TRUE(wait_for(300, in_3d_view)) << "no stage";
+
+  // Step into the first room, turn to its north wall and mark it, turn back.
+  const Frame start = last;
+  game.key("Up");
+  EXPECT_TRUE(wait_for(120, [&](const Frame& f) { return differing(start, f) > 10000; }));
+  game.key("Left");
+  auto is_green = [](Rgb c) { return c[1] > c[0] + 60 && c[1] > c[2] + 60; };
+  auto is_wall_shade = [](Rgb c) { return c[0] < 80 && c[0] == c[1] && c[2] < 110; };
+  EXPECT_TRUE(wait_for(
+      120, [&](const Frame& f) { return f.count(200, 200, 300, 300, is_wall_shade) == 10000; }));
+  game.click(250, 250);
+  EXPECT_TRUE(
+      wait_for(120, [&](const Frame& f) { return f.count(200, 200, 300, 300, is_green) > 1000; }));
+  game.key("Right");
+
+  // The overhead view until it is refused: at most 500 life points are left, whatever the
+  // walk picked up. Above the maze nothing can be picked up; time drains the rest.
+  for (int i = 0; i < 36; ++i) game.key("b");
+  EXPECT_TRUE(wait_for(120, [&](const Frame& f) { return bar_pixels(f) <= 25; }))
+      << bar_pixels(last);
+  // The bar is also gone, on a white sky, while a few points are left: the page's text tells.
+  auto game_over = [&](const Frame& f) {
+    return bar_pixels(f) == 0 && f.count(180, 245, 330, 270, gltest::is_dark) > 30;
+  };
+  ASSERT_TRUE(wait_for(900, game_over)) << "no death; bar " << bar_pixels(last);
+  const double death_at = std::chrono::duration<double>(Clock::now() - started).count();
+
+  game.key("r");
+  EXPECT_TRUE(wait_for(300, [&](const Frame& f) { return in_3d_view(f) && bar_pixels(f) >= 495; }))
+      << "no restart";
+  game.key("q");
+  ASSERT_EQ(game.wait_exit(600), 0) << game.err();
+  const double total = std::chrono::duration<double>(Clock::now() - started).count();
+  std::printf("valgrind run: death after %.0f s, exit after %.0f s\n", death_at, total);
+
+  const memcheck::Report report = memcheck::parse_file(xml);
+  ASSERT_TRUE(report.complete) << "no complete report in " << xml;
+  std::printf("memcheck: %zu errors shown, %d suppressed\n", report.errors.size(),
+              report.suppressed);
+  int ours = 0;
+  for (const memcheck::Error& e : report.errors) {
+    const bool mine = memcheck::is_ours(e, VORNA_BIN);
+    ours += mine;
+    std::printf("%s%s", mine ? "OURS " : "library ", memcheck::describe(e).c_str());
+  }
+  EXPECT_EQ(ours, 0) << "memcheck errors in our code, see above";
+}
+
+}  // namespace
