@@ -199,6 +199,9 @@ TEST(SoundFiles, WaveRiffSizeOfZeroOrPastTheFileMeansTheWholeFile) {
       EXPECT_TRUE(wave_ok(trailing)) << riff;
       EXPECT_FALSE(wave_ok(Bytes(b.begin(), b.end() - 1))) << riff;     // data cut short
       EXPECT_FALSE(wave_ok(Bytes(b.begin(), b.begin() + 36))) << riff;  // no data
+      Bytes streamed = b;  // the data size left unknown: SDL_mixer would allocate 4 GB for it
+      set_le(streamed, 40, 0xFFFFFFFFu, 4);
+      EXPECT_FALSE(wave_ok(streamed)) << riff;
     }
   }
   for (uint32_t riff : {1u, 3u}) {  // too short for the WAVE tag
