@@ -82,7 +82,6 @@ bool open_output() {
     return false;
   }
   Mix_AllocateChannels(1);
-  prefer_soundfont();
   out->ok = true;
   return true;
 }
