@@ -6,7 +6,7 @@ JOBS       ?= $(shell nproc)
 XVFB       := xvfb-run -a -s "-screen 0 1280x1024x24"
 
 .PHONY: all deps build run test test-asan test-valgrind soak bench format clean package \
-        test-package windows test-windows fuzz-build fuzz fuzz-smoke
+        test-package windows test-windows fuzz-build fuzz fuzz-smoke bench-startup
 
 all: build
 
@@ -68,6 +68,13 @@ bench:
 	$(DEPS) game bench
 	$(MAKE) build
 	cd $(BUILD)/run && $(XVFB) ../bench/vorna_bench
+
+# Exec to first swap, the game against a minimal freeglut program: as the machine is (here, no
+# sound device), then with SDL's dummy output, where the output opens and the soundfont loads.
+STARTUP_RUNS ?= 21
+bench-startup: build
+	cd $(BUILD)/run && env -u SDL_AUDIODRIVER $(XVFB) ../bench/startup_bench $(STARTUP_RUNS)
+	cd $(BUILD)/run && SDL_AUDIODRIVER=dummy $(XVFB) ../bench/startup_bench $(STARTUP_RUNS)
 
 format:
 	$(DEPS) format
