@@ -72,7 +72,9 @@ bench:
 # Exec to first swap, the game against a minimal freeglut program: as the machine is (here, no
 # sound device), then with SDL's dummy output, where the output opens and the soundfont loads.
 STARTUP_RUNS ?= 21
-bench-startup: build
+bench-startup:
+	$(DEPS) game bench
+	$(MAKE) build
 	cd $(BUILD)/run && env -u SDL_AUDIODRIVER $(XVFB) ../bench/startup_bench $(STARTUP_RUNS)
 	cd $(BUILD)/run && SDL_AUDIODRIVER=dummy $(XVFB) ../bench/startup_bench $(STARTUP_RUNS)
 
