@@ -22,6 +22,7 @@ const char* const kMazeFileName = "vorna.txt";
 
 std::string g_maze_file = kMazeFileName;
 std::vector<std::string> g_maze_dirs = {""};  // in order; "" is the working directory
+bool g_private_dir_last = false;              // the start-up choice adds it
 
 // The game's own folder under the temporary folder, made when first needed; gone at exit.
 struct PrivateDir {
@@ -84,6 +85,7 @@ const std::string& maze_file() {
 
 std::string choose_maze_file_dir(const std::string& state_dir) {
   g_private_dir.drop();
+  g_private_dir_last = true;
   g_maze_dirs = {""};
   if (!state_dir.empty())
     g_maze_dirs.insert(has_game_data(".") ? g_maze_dirs.end() : g_maze_dirs.begin(), state_dir);
@@ -99,7 +101,8 @@ void place_maze_file() {
     }
   }
   // Never a fixed name in a shared folder: another user could plant a link there.
-  if (g_private_dir.path.empty()) g_private_dir.path = make_private_temp_dir();
+  if (g_private_dir_last && g_private_dir.path.empty())
+    g_private_dir.path = make_private_temp_dir();
   const bool private_dir = !g_private_dir.path.empty() && takes_maze_file(g_private_dir.path);
   g_maze_file = maze_file_in(private_dir ? g_private_dir.path : g_maze_dirs.front());
 }

@@ -24,7 +24,7 @@ std::string data_file(const std::string& name);
 bool has_game_data(const std::string& dir);
 
 // The maze file's path: "vorna.txt" in the folder place_maze_file last chose, at first the
-// working directory.
+// working directory (the only one until a choice is made).
 const std::string& maze_file();
 
 // Start-up choice of where the maze file goes, in order: with the game's data in the working
