@@ -73,6 +73,9 @@ struct Frame {
 int text_pixels(const Frame& f) {
   return f.count([](int r, int g, int b) { return r < 80 && g < 80 && b < 80; });
 }
+bool title_page(const Frame& f) {
+  return text_pixels(f) > 200 && f.white() > 500 * 500 * 8 / 10;
+}
 
 // Each "%LOCALAPPDATA%\Vorna" of the wine prefix (one per user there).
 std::vector<fs::path> local_app_data_dirs() {
@@ -232,8 +235,7 @@ TEST(WineE2e, TitleTextThenStageFromCrlfFileThenQuitsOnQ) {
   for (int i = 0; i < 100 && game.utf8_property("_NET_WM_NAME") != kTitle; ++i) pause_ms(100);
   EXPECT_EQ(game.utf8_property("_NET_WM_NAME"), kTitle);
 
-  Frame title = game.shot_until(
-      [&](const Frame& f) { return text_pixels(f) > 200 && f.white() > 500 * 500 * 8 / 10; });
+  Frame title = game.shot_until(title_page);
   ASSERT_EQ(title.width, 500);
   ASSERT_EQ(title.height, 500);
   EXPECT_GT(text_pixels(title), 200);
@@ -271,8 +273,7 @@ TEST(WineE2e, StartedFromAnotherFolderItFindsItsDataBesideTheExe) {
   for (const fs::path& dir : local_app_data_dirs()) fs::remove_all(dir);
   WineGame game("elsewhere", false);
   ASSERT_NE(game.window(), 0UL) << game.err();
-  EXPECT_GT(text_pixels(game.shot_until([](const Frame& f) { return text_pixels(f) > 200; })), 200)
-      << "the font was not found";
+  EXPECT_TRUE(title_page(game.shot_until(title_page))) << "the font was not found";
   game.key("s");
   const auto written = [] {
     for (const fs::path& dir : local_app_data_dirs())
