@@ -94,7 +94,8 @@ TEST(Glfixed, DrawsTheGameAsTheSystemGLDoes) {
     EXPECT_LE(d.pixels_over_8, bound.pixels_over_8);
     EXPECT_LE(d.largest, bound.largest);
     Difference& w = worst[group];
-    if (d.largest > w.largest || (d.largest == w.largest && d.pixels_over_8 > w.pixels_over_8))
+    if (w.scene.empty() || d.largest > w.largest ||
+        (d.largest == w.largest && d.pixels_over_8 > w.pixels_over_8))
       w = d;
   }
   std::printf("%-10s %-22s %8s %14s\n", "group", "worst scene", "largest", "pixels over 8");

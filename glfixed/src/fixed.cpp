@@ -92,6 +92,8 @@ struct State {
   GLenum matrix_mode = GL_MODELVIEW;
   std::vector<Mat> stacks[3] = {{kIdentity}, {kIdentity}, {kIdentity}};
   bool normal_matrix_dirty = true;
+  bool mvp_dirty = true;
+  Mat mvp = kIdentity;  // projection times model-view, as Mesa feeds its vertex program
   float normal_matrix[9] = {1, 0, 0, 0, 1, 0, 0, 0, 1};  // inverse transpose, column-major
   GLint viewport[4] = {0, 0, 0, 0};
 
@@ -152,6 +154,16 @@ Mat& top(GLenum mode) {
 
 void matrix_changed() {
   if (st().matrix_mode == GL_MODELVIEW) st().normal_matrix_dirty = true;
+  st().mvp_dirty = true;
+}
+
+const float* mvp() {
+  State& s = st();
+  if (s.mvp_dirty) {
+    s.mvp = multiply(top(GL_PROJECTION), top(GL_MODELVIEW).m);
+    s.mvp_dirty = false;
+  }
+  return s.mvp.m;
 }
 
 // Inverse transpose of the model-view's upper 3 x 3, for normals.
@@ -219,12 +231,11 @@ void viewport_scale(float scale[2], float translate[2]) {
 Processed process(float x, float y, float z, const float* normal) {
   State& s = st();
   const float* mv = top(GL_MODELVIEW).m;
-  const float* pj = top(GL_PROJECTION).m;
+  const float* c = mvp();
   float eye[4];
   for (int k = 0; k < 4; ++k) eye[k] = mv[k] * x + mv[4 + k] * y + mv[8 + k] * z + mv[12 + k];
   Processed p;
-  for (int k = 0; k < 4; ++k)
-    p.v.pos[k] = pj[k] * eye[0] + pj[4 + k] * eye[1] + pj[8 + k] * eye[2] + pj[12 + k] * eye[3];
+  for (int k = 0; k < 4; ++k) p.v.pos[k] = c[k] * x + c[4 + k] * y + c[8 + k] * z + c[12 + k];
   if (s.enables.lighting)
     light(eye, normal, p.v.color);
   else
@@ -516,13 +527,13 @@ void glTranslated(GLdouble xd, GLdouble yd, GLdouble zd) {
   matrix_changed();
 }
 
-// Mesa's rotation: sine and cosine in double of the float angle, a rotation about a single
+// Mesa's rotation: sine and cosine in float of the float angle, a rotation about a single
 // axis set up directly, any other axis normalised first.
 void glRotated(GLdouble angle_d, GLdouble xd, GLdouble yd, GLdouble zd) {
   const float angle = static_cast<float>(angle_d);
   float x = static_cast<float>(xd), y = static_cast<float>(yd), z = static_cast<float>(zd);
-  const float s = static_cast<float>(std::sin(angle * 3.14159265358979323846 / 180.0));
-  const float c = static_cast<float>(std::cos(angle * 3.14159265358979323846 / 180.0));
+  const float s = std::sin(static_cast<float>(angle * 3.14159265358979323846 / 180.0));
+  const float c = std::cos(static_cast<float>(angle * 3.14159265358979323846 / 180.0));
   Mat r = kIdentity;
   auto M = [&](int row, int col) -> float& { return r.m[col * 4 + row]; };
   if (x == 0.0f && y == 0.0f && z != 0.0f) {

@@ -122,33 +122,28 @@ size_t straight_stretch(const Stage& s, size_t cells) {
   return s.mid;
 }
 
-// The ball, the teapot and a cone one, two and three cells ahead along a straight stretch, and
-// a green mark on a side wall of the first of those cells.
+// Along a straight stretch: the teapot one cell ahead on the right, the ball two cells ahead
+// on the left, and a green mark on a side wall of the first cell.
 void objects_ahead(int n) {
   const Stage s = stage(n);
   Play_State* ps = play();
-  const size_t k = straight_stretch(s, 4);
+  const size_t k = straight_stretch(s, 3);
   const int along = heading(s.path[k], s.path[k + 1]);
   playtest::place(ps, at(s.path[k]), along);
-  const Cell ball = s.path[k + 1];
-  const Cell teapot = s.path[std::min(k + 2, s.path.size() - 1)];
-  const Cell cone = s.path[std::min(k + 3, s.path.size() - 1)];
+  const VECTORD right = Play_State::dir[(along + 1) % 4] / (5.0 / 1.2);  // 1.2 to the right
+  auto ahead = [&](size_t cells) { return at(s.path[std::min(k + cells, s.path.size() - 1)]); };
   for (field_object* o : ps->field.item_list) {
     if (auto* t = dynamic_cast<Item_teapod*>(o)) {
-      t->pos = at(teapot);
+      t->pos = ahead(1) + right;
       for (int i = 0; i < 20; ++i) t->move(ps->field);  // turned 40 degrees
     } else {
-      o->pos = at(ball);
+      o->pos = ahead(2) - right;
       o->pos.y = 1.25;
     }
   }
-  VECTORD base = at(cone);
-  base.y = 0.0;
-  ps->field.enemy_list.push_back(new enemy(base, along));
   for (int side : {(along + 1) % 4, (along + 3) % 4}) {
-    const VECTORD wall = at(ball) + Play_State::dir[side];
-    if (!ps->field.move_enable(wall)) {
-      VECTORD mark = at(ball) + Play_State::dir[side] / 2.0;
+    if (!ps->field.move_enable(ahead(1) + Play_State::dir[side])) {
+      VECTORD mark = ahead(1) + Play_State::dir[side] / 2.0;
       mark.y = 1.0;
       ps->field.markings.push_back(mark);
       break;
@@ -194,9 +189,12 @@ std::vector<Scene> scene_table() {
                  },
                  display, ""});
     t.push_back({m + "-mid-step", group,
-                 [n] {
+                 [n] {  // half way to the next cell, a cone one cell further on
                    const Stage s = stage(n);
                    play()->field.player_pos += Play_State::dir[s.along] / 2.0;
+                   VECTORD base = at(s.path[s.mid + 1]) + Play_State::dir[s.along];
+                   base.y = 0.5;
+                   play()->field.enemy_list.push_back(new enemy(base, s.along));
                  },
                  display, ""});
     t.push_back({m + "-mid-turn", group,
