@@ -5,8 +5,8 @@ WIN_BUILD  ?= build-windows
 JOBS       ?= $(shell nproc)
 XVFB       := xvfb-run -a -s "-screen 0 1280x1024x24"
 
-.PHONY: all deps build run test test-asan test-valgrind soak bench format clean package \
-        test-package windows test-windows fuzz-build fuzz fuzz-smoke
+.PHONY: all deps build run test test-asan test-valgrind soak bench bench-glfixed format clean \
+        package test-package windows test-windows fuzz-build fuzz fuzz-smoke
 
 all: build
 
@@ -52,6 +52,10 @@ test-package: package
 
 bench: build
 	cd $(BUILD)/run && $(XVFB) ../bench/vorna_bench
+
+# glfixed over ES 2.0 against the system's GL on the same scenes: frame times and draw calls.
+bench-glfixed: build
+	cd $(BUILD)/bench && $(XVFB) ./glfixed_bench
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')

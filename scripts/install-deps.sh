@@ -8,6 +8,8 @@ PACKAGES=(
   build-essential g++ cmake make pkg-config git
   # OpenGL 1.1 + GLU + GLUT, rendered by Mesa (llvmpipe when there is no GPU)
   freeglut3-dev libgl1-mesa-dev libglu1-mesa-dev libgl1-mesa-dri libx11-dev
+  # OpenGL ES 2.0 through EGL (Mesa, no display needed): glfixed's pixel test and benchmark
+  libegl-dev libgles-dev libegl-mesa0
   # sound: SDL2_mixer (MIDI through FluidSynth, waves), ALSA for its quiet error handler,
   # and a small General MIDI soundfont
   libsdl2-mixer-dev libasound2-dev timgm6mb-soundfont
