@@ -176,11 +176,10 @@ const float* normal_matrix() {
     const float A = e * i - f * h, B = -(d * i - f * g), C = d * h - e * g;
     const float det = a * A + b * B + c * C;
     const float inv = det != 0.0f ? 1.0f / det : 0.0f;
-    // Rows of the inverse transpose = columns of the inverse; stored column-major.
+    // The cofactor matrix over the determinant, stored column-major.
     const float r[9] = {A * inv, -(b * i - c * h) * inv, (b * f - c * e) * inv,
                         B * inv, (a * i - c * g) * inv,  -(a * f - c * d) * inv,
                         C * inv, -(a * h - b * g) * inv, (a * e - b * d) * inv};
-    // r is the inverse in row-major order; its transpose in column-major is the same array.
     std::memcpy(s.normal_matrix, r, sizeof r);
     s.normal_matrix_dirty = false;
   }
