@@ -5,8 +5,8 @@ WIN_BUILD  ?= build-windows
 JOBS       ?= $(shell nproc)
 XVFB       := xvfb-run -a -s "-screen 0 1280x1024x24"
 
-.PHONY: all deps build run test test-asan test-valgrind soak bench format clean package \
-        test-package windows test-windows fuzz-build fuzz fuzz-smoke bench-startup
+.PHONY: all deps build run test test-asan test-valgrind soak bench bench-startup bench-glfixed \
+        format clean package test-package windows test-windows fuzz-build fuzz fuzz-smoke
 
 all: build
 
@@ -77,6 +77,12 @@ bench-startup:
 	$(MAKE) build
 	cd $(BUILD)/run && env -u SDL_AUDIODRIVER $(XVFB) ../bench/startup_bench $(STARTUP_RUNS)
 	cd $(BUILD)/run && SDL_AUDIODRIVER=dummy $(XVFB) ../bench/startup_bench $(STARTUP_RUNS)
+
+# glfixed over ES 2.0 against the system's GL on the same scenes: frame times and draw calls.
+bench-glfixed:
+	$(DEPS) game test bench
+	$(MAKE) build
+	cd $(BUILD)/bench && $(XVFB) ./glfixed_bench
 
 format:
 	$(DEPS) format
