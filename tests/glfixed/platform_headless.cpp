@@ -24,3 +24,7 @@ std::string executable_dir() {
 std::string user_state_dir() {
   return "";
 }
+
+std::string make_private_temp_dir() {
+  return "";
+}

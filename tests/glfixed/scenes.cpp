@@ -86,10 +86,10 @@ Stage stage(int n) {
   Play_State* ps = play();
   const fs::path scratch = g_out / "scratch";
   fs::create_directories(scratch);
-  set_maze_file_dir(scratch.string());
+  choose_maze_file_dir(scratch.string());
   ps->statetransfer_init(&sys);
   const fs::path dir = g_out / ("maze_" + std::to_string(n));
-  set_maze_file_dir(dir.string());
+  choose_maze_file_dir(dir.string());
   if (!fs::exists(maze_file())) {
     fs::create_directories(dir);
     create_vorna(n, n);
