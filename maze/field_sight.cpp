@@ -214,8 +214,8 @@ void Grid_sight::compute(const std::vector<std::vector<char>>& grid, double eye_
         if (r == er - k || r == er + k) {
           for (int c = c0; c <= c1; ++c) visit(r, c);
         } else {  // only the ring's two sides
-          if (ec - k >= 0) visit(r, ec - k);
-          if (k > 0 && ec + k < size_) visit(r, ec + k);
+          if (ec - k >= 0 && ec - k < size_) visit(r, ec - k);
+          if (k > 0 && ec + k >= 0 && ec + k < size_) visit(r, ec + k);
         }
       }
     };
