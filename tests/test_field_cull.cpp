@@ -343,6 +343,9 @@ TEST(FieldCull, SamePixelsWithAndWithoutSkippingAlongASolvedPath) {
     const int n = run.n;
     gltest::open_window(run.width, run.height);
     ps->resize(run.width, run.height, &sys);  // the game's projection for that window
+    glClear(GL_COLOR_BUFFER_BIT);             // the read-back covers the whole window
+    ASSERT_EQ(gltest::read_back_buffer().count(0, 0, run.width, run.height, gltest::is_white),
+              run.width * run.height);
     ps->statetransfer_init(&sys);
     ps->field.field_init(n, n);  // the items stay: they are drawn after the field
     ASSERT_EQ(maze_size(ps), n);
