@@ -33,7 +33,7 @@ Sight& sight_of_current_camera(const std::vector<std::vector<char>>& grid) {
   sight.volume.set(projection, modelview);
   double x, y, z;
   if (sight.volume.eye(&x, &y, &z) && y > kWallBottom + kEyeMargin && y < kWallTop - kEyeMargin)
-    sight.cells.compute(grid, x, z);
+    sight.cells.compute(grid, x, z, sight.volume.near_box());
   else
     sight.cells.see_all();  // from above, or a parallel view: walls hide nothing for sure
   return sight;

@@ -64,6 +64,11 @@ TEST(GridSight, WallsHideWhatLiesWhollyBehindThem) {
   EXPECT_TRUE(s.cell(3, 7));
   s.compute(g, std::nan(""), 5.0);
   EXPECT_TRUE(s.cell(3, 7));
+
+  // A wall the near plane may cut open hides nothing: (2, 2) here.
+  s.compute(g, 15.0, 5.0, Plan_box{9.0, 9.0, 11.0, 11.0});
+  EXPECT_TRUE(s.cell(3, 1));
+  EXPECT_FALSE(s.cell(3, 6));
 }
 
 // Whether the segment from the eye to p misses every wall, walls shrunk by `edge` on their
@@ -154,6 +159,12 @@ TEST(ViewVolume, FromTheGameProjectionAndView) {
   EXPECT_NEAR(x, 0.0, 1e-6);
   EXPECT_NEAR(y, 1.0, 1e-6);
   EXPECT_NEAR(z, 5.0, 1e-6);
+  const Plan_box near = v.near_box();        // the eye and the near rectangle, 1 ahead
+  const double half = std::sqrt(1.0 / 3.0);  // tan 30 degrees
+  EXPECT_NEAR(near.x0, 0.0, 1e-6);
+  EXPECT_NEAR(near.x1, 1.0, 1e-6);
+  EXPECT_NEAR(near.z0, 5.0 - half, 1e-6);
+  EXPECT_NEAR(near.z1, 5.0 + half, 1e-6);
   auto cube = [&](double cx, double cz) {
     return v.may_see(cx - 0.5, 0.5, cz - 0.5, cx + 0.5, 1.5, cz + 0.5);
   };
@@ -175,7 +186,8 @@ TEST(ViewVolume, FromTheGameProjectionAndView) {
   glMatrixMode(GL_MODELVIEW);
   v.set(p, mv);
   EXPECT_FALSE(v.eye(&x, &y, &z));  // a parallel view has no eye point
-  EXPECT_TRUE(cube(-5.0, 5.0));     // and sees behind as well as ahead
+  EXPECT_GT(v.near_box().x0, v.near_box().x1);
+  EXPECT_TRUE(cube(-5.0, 5.0));  // and sees behind as well as ahead
   EXPECT_FALSE(cube(-101.0, 5.0));
 }
 
@@ -274,6 +286,7 @@ std::vector<Scene> scenes_along_path(Play_State* ps, int n, int stops) {
   std::vector<Scene> out;
   out.push_back({"start", cell(1, 0), 1.0, false, true});
   out.push_back({"start looking back", cell(1, 0), 3.0, false, false});
+  out.push_back({"start turning", cell(1, 0), 1.25, false, true});
   for (int k = 0; k < stops; ++k) {
     const size_t i = 1 + (path.size() - 3) * static_cast<size_t>(k) / (stops - 1);
     const Cell here = path[i], next = path[i + 1];
@@ -339,7 +352,8 @@ TEST(FieldCull, SamePixelsWithAndWithoutSkippingAlongASolvedPath) {
   Play_State* ps = play();
   int compared = 0, rounded_scenes = 0;
   for (const Run& run :
-       {Run{13, 5, 500, 500}, Run{53, 7, 500, 500}, Run{99, 7, 500, 500}, Run{53, 3, 640, 360}}) {
+       {Run{13, 5, 500, 500}, Run{53, 7, 500, 500}, Run{99, 7, 500, 500}, Run{53, 3, 640, 360},
+        Run{13, 3, 1200, 300}, Run{13, 3, 2400, 60}, Run{13, 3, 100, 1000}}) {
     const int n = run.n;
     gltest::open_window(run.width, run.height);
     ps->resize(run.width, run.height, &sys);  // the game's projection for that window
