@@ -12,10 +12,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <deque>
 #include <filesystem>
 #include <fstream>
-#include <map>
 #include <random>
 #include <set>
 #include <string>
@@ -83,8 +81,6 @@ struct Stats {
   long ticks = 0, deaths = 0, restarts = 0, stages = 0, pickups = 0, clicks = 0, overheads = 0;
   std::set<int> sizes;
 };
-
-using Cell = std::pair<int, int>;  // row, column
 
 // Plays like a restless player: moods of wandering, walking to an item or the exit, and
 // diving (overhead views until refused, then steps) that end in deaths.
@@ -185,36 +181,14 @@ class Player {
                            static_cast<int>(o->pos.x / 5.0 + 0.5));
     for (size_t r = 0; r < g.size(); ++r)
       if (!g[r].empty() && g[r].back() == '_') targets.emplace_back(r, g[r].size() - 1);
-    const Cell next = first_step(g, here, targets);
-    if (next == here) {
+    const std::vector<Cell> path = shortest_path_to(g, here, [&](Cell c) {
+      return std::find(targets.begin(), targets.end(), c) != targets.end();
+    });
+    if (path.size() < 2) {
       sys.sp_keyboard(GLUT_KEY_LEFT + pick(4), 0, 0);
       return;
     }
-    const int dr = next.first - here.first, dc = next.second - here.second;
-    const int heading = dr < 0 ? 0 : dc > 0 ? 1 : dr > 0 ? 2 : 3;
-    const int turn = (heading - ps->direction + 4) % 4;
-    sys.sp_keyboard(turn == 0 ? GLUT_KEY_UP : turn == 3 ? GLUT_KEY_LEFT : GLUT_KEY_RIGHT, 0, 0);
-  }
-
-  // The first cell on a shortest path to the nearest target; `from` when none is reachable.
-  static Cell first_step(const std::vector<std::vector<char>>& g, Cell from,
-                         const std::vector<Cell>& targets) {
-    auto open = [&](Cell n) {
-      const auto r = static_cast<size_t>(n.first), c = static_cast<size_t>(n.second);
-      return r < g.size() && c < g[r].size() && g[r][c] == '_';
-    };
-    std::map<Cell, Cell> prev{{from, from}};
-    for (std::deque<Cell> queue{from}; !queue.empty(); queue.pop_front()) {
-      Cell cur = queue.front();
-      if (cur != from && std::find(targets.begin(), targets.end(), cur) != targets.end()) {
-        while (prev[cur] != from) cur = prev[cur];
-        return cur;
-      }
-      const auto [r, c] = cur;
-      for (const Cell& n : {Cell{r - 1, c}, Cell{r, c + 1}, Cell{r + 1, c}, Cell{r, c - 1}})
-        if (open(n) && prev.emplace(n, cur).second) queue.push_back(n);
-    }
-    return from;
+    sys.sp_keyboard(key_towards(ps, heading(here, path[1])), 0, 0);
   }
 
   std::mt19937 rng_;
