@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "sound/sound_effect.h"
+#include "support/descriptors.h"
 #include "support/play_driver.h"
 
 using namespace playtest;
@@ -35,12 +36,6 @@ long status_kb(const char* field) {
   for (std::string line; std::getline(in, line);)
     if (line.rfind(field, 0) == 0) return std::atol(line.c_str() + std::strlen(field) + 1);
   return -1;
-}
-
-int open_fds() {
-  int n = 0;
-  for (auto it = fs::directory_iterator("/proc/self/fd"); it != fs::directory_iterator(); ++it) ++n;
-  return n;
 }
 
 // The working directory's wave files for one run: the real ones, none, or broken ones.
@@ -247,10 +242,10 @@ TEST(Soak, MemoryAndDescriptorsStayFlatThroughALongRandomGame) {
   // and the dives that follow leave little time for one.
   player.seek(1000);
   for (int i = 0; i < 1000 && stats.pickups == 0; ++i) player.tick(stats);
-  const int fds_at_start = open_fds();
+  const int fds_at_start = descriptors::open_count();
   for (const Waves kind : runs) {
     lay_waves(kind);
-    const int fds_before = open_fds();
+    const int fds_before = descriptors::open_count();
     const Stats at_start = stats;
     const long effects_before = g_effects;
     // Each run starts with a dive, whose death asks for "die.wav", and goes on until the game
@@ -272,7 +267,7 @@ TEST(Soak, MemoryAndDescriptorsStayFlatThroughALongRandomGame) {
         rss_at_1000 = status_kb("VmRSS");
       }
     }
-    const int fds_after = open_fds();
+    const int fds_after = descriptors::open_count();
     const long effects = g_effects - effects_before;
     std::printf(
         "run with waves %-11s: %ld ticks, %ld deaths, %ld pick-ups, %ld effects, fds %d -> %d\n",
@@ -303,8 +298,8 @@ TEST(Soak, MemoryAndDescriptorsStayFlatThroughALongRandomGame) {
       stats.restarts, stats.stages, stats.pickups, stats.clicks, stats.overheads, sizes.c_str(),
       baseline_tick, hwm_at_1000, hwm_end, hwm_end - hwm_at_1000, baseline_tick, rss_at_1000,
       rss_end, heap_at_1000, static_cast<long>(mallinfo2().uordblks / 1024), fds_at_start,
-      open_fds());
-  EXPECT_EQ(open_fds(), fds_at_start);
+      descriptors::open_count());
+  EXPECT_EQ(descriptors::open_count(), fds_at_start);
   set_sound_effect_listener(nullptr);
   ASSERT_GT(hwm_at_1000, 0) << "the largest maze was never reached";
   EXPECT_LT(hwm_end - hwm_at_1000, 2048) << "peak RSS grew by 2 MB or more";
@@ -318,9 +313,9 @@ TEST(Soak, MemoryAndDescriptorsStayFlatThroughALongRandomGame) {
 TEST(Soak, ShortJunkEffectFilesLeaveNoDescriptorOpen) {
   play_with_sound();
   lay_waves(Waves::short_junk);
-  const int before = open_fds();
+  const int before = descriptors::open_count();
   for (int i = 0; i < 100; ++i) play_sound_effect(kWaves[i % 3]);
-  EXPECT_EQ(open_fds(), before);
+  EXPECT_EQ(descriptors::open_count(), before);
   lay_waves(Waves::real);
 }
 
