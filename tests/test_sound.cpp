@@ -167,9 +167,9 @@ TEST_F(Sound, AnEffectSoundsANewOneCutsItAndAFailedOneCutsNothing) {
 
 TEST_F(Sound, MusicAskedToPlayWhileStillLoadingStartsOnceWhenReady) {
   // One quarter-second note: long enough to hear, short enough to hear it end.
-  bytes::save("note.mid", {'M',  'T',  'h',  'd',  0,    0,    0,    6,    0,    0,   0,    1,
-                           0,    96,   'M',  'T',  'r',  'k',  0,    0,    0,    12,  0x00, 0x90,
-                           0x3C, 0x64, 0x30, 0x80, 0x3C, 0x00, 0x00, 0xFF, 0x2F, 0x00});
+  const bytes::Bytes note = {0x00, 0x90, 0x3C, 0x64, 0x30, 0x80,
+                             0x3C, 0x00, 0x00, 0xFF, 0x2F, 0x00};
+  bytes::save("note.mid", bytes::midi({note}, 0, -1, 96));
   music m;
   const size_t start = now();
   ASSERT_EQ(m.Init(2, "note.mid"), 1);

@@ -27,21 +27,6 @@ bool midi_ok(const Bytes& b) {
   return sound_files::is_midi(b.data(), b.size());
 }
 
-// Header of format `format` with the given tracks, each given as its event bytes.
-Bytes midi(const std::vector<Bytes>& tracks, uint32_t format = 1, int declared = -1) {
-  Bytes b;
-  put(b, "MThd");
-  put_be(b, 6, 4);
-  put_be(b, format, 2);
-  put_be(b, declared < 0 ? static_cast<uint32_t>(tracks.size()) : declared, 2);
-  put_be(b, 480, 2);
-  for (const Bytes& t : tracks) {
-    put(b, "MTrk");
-    put_be(b, static_cast<uint32_t>(t.size()), 4);
-    b.insert(b.end(), t.begin(), t.end());
-  }
-  return b;
-}
 const Bytes kEnd = {0x00, 0xFF, 0x2F, 0x00};
 Bytes events(Bytes e) {
   e.insert(e.end(), kEnd.begin(), kEnd.end());

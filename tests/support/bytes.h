@@ -77,6 +77,24 @@ inline Bytes wave(const Wave_format& f, const Bytes& data) {
   return b;
 }
 
+// A MIDI file of the given tracks, each given as its event bytes; the header may declare another
+// number of tracks than there are.
+inline Bytes midi(const std::vector<Bytes>& tracks, std::uint32_t format = 1, int declared = -1,
+                  std::uint32_t division = 480) {
+  Bytes b;
+  put(b, "MThd");
+  put_be(b, 6, 4);
+  put_be(b, format, 2);
+  put_be(b, static_cast<std::uint32_t>(declared < 0 ? tracks.size() : std::size_t(declared)), 2);
+  put_be(b, division, 2);
+  for (const Bytes& t : tracks) {
+    put(b, "MTrk");
+    put_be(b, static_cast<std::uint32_t>(t.size()), 4);
+    b.insert(b.end(), t.begin(), t.end());
+  }
+  return b;
+}
+
 // A MIDI file wrapped in RIFF as an RMID file: its one data chunk, padded to an even length.
 inline Bytes rmid(const Bytes& midi) {
   const std::uint32_t pad = midi.size() & 1;
