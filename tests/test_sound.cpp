@@ -160,9 +160,10 @@ TEST_F(Sound, AnEffectSoundsANewOneCutsItAndAFailedOneCutsNothing) {
   EXPECT_TRUE(silent(s, g_rate * 0.6));
 
   struct sigaction interrupt, terminate;  // opening the output left Ctrl+C and kill alone
-  ASSERT_TRUE(sigaction(SIGINT, nullptr, &interrupt) == 0 &&
-              sigaction(SIGTERM, nullptr, &terminate) == 0);
-  EXPECT_TRUE(interrupt.sa_handler == SIG_DFL && terminate.sa_handler == SIG_DFL);
+  ASSERT_EQ(sigaction(SIGINT, nullptr, &interrupt), 0);
+  ASSERT_EQ(sigaction(SIGTERM, nullptr, &terminate), 0);
+  EXPECT_EQ(interrupt.sa_handler, SIG_DFL);
+  EXPECT_EQ(terminate.sa_handler, SIG_DFL);
 }
 
 TEST_F(Sound, MusicAskedToPlayWhileStillLoadingStartsOnceWhenReady) {

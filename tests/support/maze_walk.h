@@ -2,10 +2,18 @@
 
 #include <deque>
 #include <map>
+#include <ostream>
 #include <utility>
 #include <vector>
 
 #include "gfx/vectord.h"
+
+inline bool operator==(const VECTORD& a, const VECTORD& b) {
+  return a.x == b.x && a.y == b.y && a.z == b.z;
+}
+inline void PrintTo(const VECTORD& v, std::ostream* out) {
+  *out << "{" << v.x << ", " << v.y << ", " << v.z << "}";
+}
 
 // Walking the maze grid ('_' open): for the tests and the bench.
 namespace playtest {

@@ -9,10 +9,6 @@
 #include "support/gl_window.h"
 #include "support/maze_walk.h"
 
-inline bool operator==(const VECTORD& a, const VECTORD& b) {
-  return a.x == b.x && a.y == b.y && a.z == b.z;
-}
-
 // In-process driver for the play state: the real state table and field, ticks called by hand.
 namespace playtest {
 
