@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "sound/sound_effect.h"
+#include "support/bytes.h"
 #include "support/descriptors.h"
 #include "support/play_driver.h"
 
@@ -49,20 +50,19 @@ void lay_waves(Waves kind) {
   for (const char* wav : kWaves) {
     const fs::path real = fs::path(VORNA_RUN_DIR) / wav;
     fs::remove(wav);
-    std::string bytes;
+    bytes::Bytes b;
     if (kind == Waves::header_only || kind == Waves::cut_in_half) {
-      std::ifstream in(real, std::ios::binary);
-      bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-      bytes.resize(kind == Waves::header_only ? 44 : bytes.size() / 2);
+      b = bytes::load(real);
+      b.resize(kind == Waves::header_only ? 44 : b.size() / 2);
     } else if (kind == Waves::text) {
-      for (int i = 0; i < 20; ++i) bytes += "this is not a wave file\n";
+      for (int i = 0; i < 20; ++i) bytes::put(b, "this is not a wave file\n");
     } else if (kind == Waves::short_junk) {
-      bytes = "garbage";
+      bytes::put(b, "garbage");
     }
     if (kind == Waves::real) {
       fs::copy_file(real, wav);
     } else if (kind != Waves::missing) {
-      std::ofstream(wav, std::ios::binary) << bytes;
+      bytes::save(wav, b);
     }
   }
 }
