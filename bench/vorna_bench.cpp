@@ -50,11 +50,7 @@ void open_game_window() {
   for (int i = 0; i < 50; ++i) glutMainLoopEvent();
 
   // The game's global GL state and its screens, as start-up leaves them.
-  glClearColor(1.0f, 1.0f, 1.0f, 0.0f);
-  glEnable(GL_DEPTH_TEST);
-  glEnable(GL_LIGHTING);
-  glEnable(GL_LIGHT0);
-  glEnableClientState(GL_VERTEX_ARRAY);
+  set_start_up_gl_state();
   sys.current_state = Create_StateInstance();
   sys.current_state = State::State_list[PLAY];
   sys.resize(500, 500);
