@@ -3,7 +3,8 @@
 #include <array>
 #include <vector>
 
-#include "maze/field_sight.h"
+#include "maze/grid_sight.h"
+#include "maze/view_volume.h"
 #include "maze/vorna_field.h"
 
 bool Vorna_Field::skip_unseen = true;

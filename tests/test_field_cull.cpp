@@ -11,7 +11,8 @@
 #include <utility>
 #include <vector>
 
-#include "maze/field_sight.h"
+#include "maze/grid_sight.h"
+#include "maze/view_volume.h"
 #include "support/play_driver.h"
 
 using namespace playtest;
