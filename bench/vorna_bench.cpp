@@ -50,11 +50,7 @@ void open_game_window() {
   for (int i = 0; i < 50; ++i) glutMainLoopEvent();
 
   // The game's global GL state and its screens, as start-up leaves them.
-  glClearColor(1.0f, 1.0f, 1.0f, 0.0f);
-  glEnable(GL_DEPTH_TEST);
-  glEnable(GL_LIGHTING);
-  glEnable(GL_LIGHT0);
-  glEnableClientState(GL_VERTEX_ARRAY);
+  set_start_up_gl_state();
   sys.current_state = Create_StateInstance();
   sys.current_state = State::State_list[PLAY];
   sys.resize(500, 500);
@@ -73,14 +69,21 @@ Play_State* stage_of_size(int n) {
 void BM_Frame(benchmark::State& state, View view) {
   const int n = static_cast<int>(state.range(0));
   Play_State* ps = stage_of_size(n);
-  Vorna_Field::skip_unseen = view != kEyeLevelDrawAll;
+  const bool skip = view != kEyeLevelDrawAll;
+  Vorna_Field::Draw_count drawn;
+  // The play screen's frame, its field drawn with or without skipping.
+  auto frame = [&] {
+    ps->begin_frame();
+    drawn = ps->field.field_draw(skip);
+    ps->finish_frame(&sys);
+  };
   if (view == kOverhead) {
     ps->overview_angle = ps->view_angle * 90.0;
     ps->field.player_pos.y += 5.0;
     ps->overview = true;
   }
   for (int i = 0; i < kWarmUpFrames; ++i) {
-    sys.display();
+    frame();
     glutSwapBuffers();
   }
   glFinish();
@@ -89,7 +92,7 @@ void BM_Frame(benchmark::State& state, View view) {
   const double cpu0 = process_cpu_ms();
   for (auto _ : state) {
     const auto t0 = std::chrono::steady_clock::now();
-    sys.display();
+    frame();
     glutSwapBuffers();
     glFinish();
     frame_ms.push_back(
@@ -102,10 +105,9 @@ void BM_Frame(benchmark::State& state, View view) {
   g_median_ms[{view, n}] = median;
   state.counters["median_ms"] = median;
   state.counters["max_ms"] = frame_ms.back();
-  state.counters["walls"] = Vorna_Field::drawn.walls;
+  state.counters["walls"] = drawn.walls;
   state.SetLabel(std::to_string(ps->field.grid.size()) + "x" +
                  std::to_string(ps->field.grid.empty() ? 0 : ps->field.grid[0].size()));
-  Vorna_Field::skip_unseen = true;
   ps->overview = false;
 }
 // Each frame kind at the first, a middle and the largest maze size.
@@ -150,11 +152,8 @@ void count_mid_path_view() {
   ps->view_angle = ps->direction = playtest::heading(here, next);
   ps->field.player_pos = playtest::cell(here.first, here.second);
   Vorna_Field::Draw_count drawn[2];
-  for (bool skip : {false, true}) {
-    Vorna_Field::skip_unseen = skip;
-    sys.display();
-    drawn[skip] = Vorna_Field::drawn;
-  }
+  ps->begin_frame();
+  for (bool skip : {false, true}) drawn[skip] = ps->field.field_draw(skip);
   std::printf("\n99x99 from the middle of the solved path (row %d, column %d, heading %d):\n",
               here.first, here.second, ps->direction);
   std::printf("  drawing all:      %5d wall cubes\n", drawn[0].walls);

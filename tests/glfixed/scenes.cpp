@@ -58,11 +58,7 @@ void display() {
 // What Vorna_Gamesystem::init and the first reshape leave behind, without the music.
 void start_up() {
   scenes::open_context(kSize, kSize);
-  glClearColor(1.0f, 1.0f, 1.0f, 0.0f);
-  glEnable(GL_DEPTH_TEST);
-  glEnable(GL_LIGHTING);
-  glEnable(GL_LIGHT0);
-  glEnableClientState(GL_VERTEX_ARRAY);
+  set_start_up_gl_state();
   sys.kanji.load(VORNA_RUN_DIR "/shnm16.f1b");
   sys.current_state = Create_StateInstance();
   sys.resize(kSize, kSize);
