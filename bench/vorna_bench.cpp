@@ -10,7 +10,6 @@
 #include <chrono>
 #include <cstdio>
 #include <ctime>
-#include <deque>
 #include <map>
 #include <string>
 #include <utility>
@@ -20,6 +19,7 @@
 #include "app/platform.h"
 #include "app/state.h"
 #include "screens/play_state.h"
+#include "support/maze_walk.h"
 
 namespace {
 
@@ -142,35 +142,15 @@ void print_summary() {
   }
 }
 
-// Breadth-first over open cells; the cells of the shortest walk from `from` to `to`.
-std::vector<std::pair<int, int>> solved_path(const std::vector<std::vector<char>>& g,
-                                             std::pair<int, int> from, std::pair<int, int> to) {
-  std::map<std::pair<int, int>, std::pair<int, int>> prev{{from, from}};
-  for (std::deque<std::pair<int, int>> queue{from}; !queue.empty(); queue.pop_front()) {
-    const auto [r, c] = queue.front();
-    const std::pair<int, int> next[4] = {{r - 1, c}, {r, c + 1}, {r + 1, c}, {r, c - 1}};
-    for (const auto& [nr, nc] : next)
-      if (nr >= 0 && nc >= 0 && static_cast<size_t>(nr) < g.size() &&
-          static_cast<size_t>(nc) < g[nr].size() && g[nr][nc] == '_' &&
-          prev.emplace(std::pair{nr, nc}, queue.front()).second)
-        queue.push_back({nr, nc});
-  }
-  std::vector<std::pair<int, int>> path{to};
-  while (path.back() != from && prev.count(path.back())) path.push_back(prev[path.back()]);
-  return {path.rbegin(), path.rend()};
-}
-
 // A view from the middle of the solved 99 x 99 path, along it: what the field draws.
 void count_mid_path_view() {
   Play_State* ps = stage_of_size(99);
   const int n = static_cast<int>(ps->field.grid.size());
-  const auto path = solved_path(ps->field.grid, {1, 0}, {n - 2, n - 1});
+  const auto path = playtest::shortest_path(ps->field.grid, {1, 0}, {n - 2, n - 1});
   if (path.size() < 3) return;
   const auto here = path[path.size() / 2], next = path[path.size() / 2 + 1];
-  const int dr = next.first - here.first, dc = next.second - here.second;
-  ps->direction = dr < 0 ? 0 : dc > 0 ? 1 : dr > 0 ? 2 : 3;
-  ps->view_angle = ps->direction;
-  ps->field.player_pos = VECTORD{5.0 * here.second, 1.0, 5.0 * here.first};
+  ps->view_angle = ps->direction = playtest::heading(here, next);
+  ps->field.player_pos = playtest::cell(here.first, here.second);
   Vorna_Field::Draw_count drawn[2];
   ps->begin_frame();
   for (bool skip : {false, true}) drawn[skip] = ps->field.field_draw(skip);

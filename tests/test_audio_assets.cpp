@@ -2,18 +2,17 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <fstream>
-#include <iterator>
 #include <map>
 #include <vector>
 
+#include "support/bytes.h"
+
 namespace {
 
-using Bytes = std::vector<uint8_t>;
+using bytes::Bytes;
 
 Bytes read_run_file(const std::string& name) {
-  std::ifstream in(std::string(VORNA_RUN_DIR) + "/" + name, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  return bytes::load(std::string(VORNA_RUN_DIR) + "/" + name);
 }
 
 // `n` bytes at `at`, big-endian (MIDI) or little-endian (RIFF); past the end throws.

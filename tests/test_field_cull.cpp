@@ -19,9 +19,6 @@ using namespace playtest;
 
 namespace {
 
-using playtest::Cell;
-using Grid = std::vector<std::vector<char>>;
-
 Grid grid_of(const std::vector<std::string>& rows) {
   Grid g;
   for (const std::string& r : rows) g.emplace_back(r.begin(), r.end());
@@ -276,11 +273,6 @@ gltest::Frame render(Play_State* ps, const Scene& s, bool skip, Vorna_Field::Dra
   return gltest::read_back_buffer();
 }
 
-int heading_between(Cell a, Cell b) {
-  const int dr = b.first - a.first, dc = b.second - a.second;
-  return dr < 0 ? 0 : dc > 0 ? 1 : dr > 0 ? 2 : 3;
-}
-
 // Scenes along the solved path of an n x n maze: every heading at some stops, turns caught
 // between quarter turns, steps caught between cells, and the overhead view at two heights.
 std::vector<Scene> scenes_along_path(Play_State* ps, int n, int stops) {
@@ -296,7 +288,7 @@ std::vector<Scene> scenes_along_path(Play_State* ps, int n, int stops) {
     const Cell here = path[i], next = path[i + 1];
     const VECTORD at = cell(here.first, here.second);
     const VECTORD to = cell(next.first, next.second);
-    const int h = heading_between(here, next);
+    const int h = heading(here, next);
     const bool fog = k % 2 == 0;
     const std::string where = "stop " + std::to_string(k) + " (" + std::to_string(here.first) +
                               "," + std::to_string(here.second) + ")";

@@ -31,6 +31,7 @@
 
 namespace fs = std::filesystem;
 using playtest::Cell;
+using playtest::heading;
 
 namespace {
 
@@ -61,13 +62,6 @@ void start_up() {
   sys.kanji.load(VORNA_RUN_DIR "/shnm16.f1b");
   sys.current_state = Create_StateInstance();
   sys.resize(kSize, kSize);
-}
-
-int heading(Cell from, Cell to) {
-  if (to.first < from.first) return 0;
-  if (to.second > from.second) return 1;
-  if (to.first > from.first) return 2;
-  return 3;
 }
 
 // A fresh stage of size n as the play state sets one up (life full, fog on, both items), on the
