@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "app/data_file_list.h"
 #include "maze/maze_gen.h"
 #include "support/bytes.h"
 
@@ -124,7 +125,7 @@ Bytes wave(uint32_t format, uint32_t channels, uint32_t rate, uint32_t bits, uin
 }
 
 void wave_seeds(const fs::path& run) {
-  for (const char* name : {"dfog.wav", "life.wav", "die.wav"}) save("wave", name, load(run / name));
+  for (const char* name : data_files::kEffects) save("wave", name, load(run / name));
   save("wave", "pcm8_mono", wave(1, 1, 8000, 8, 200));
   save("wave", "pcm16_stereo", wave(1, 2, 44100, 16, 300));
   save("wave", "pcm24_6ch", wave(1, 6, 48000, 24, 50));
