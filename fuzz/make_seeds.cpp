@@ -166,8 +166,8 @@ void midi_seeds(const fs::path& run) {
   Bytes head = bgm;
   head[7] = 7;  // a header length the reader rejects
   save("midi", "bgm_bad_header", head);
-  // Bytes after the last track, which the players never read; RIFF-wrapped MIDI, which
-  // FluidSynth cannot read.
+  // Bytes after the last track, which the players never read; RIFF-wrapped MIDI, played as the
+  // MIDI inside it.
   Bytes trailing = bgm;
   trailing.push_back(0);
   save("midi", "bgm_trailing_byte", trailing);
