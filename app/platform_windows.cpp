@@ -1,7 +1,8 @@
 #include "app/platform.h"
 
-#include <windows.h>
+#include <GL/freeglut.h>
 #include <io.h>
+#include <windows.h>
 
 #include <cstdio>
 #include <string>
@@ -40,6 +41,15 @@ bool display_available(int, char**) {
 }
 
 void release_display_probe() {}
+
+bool window_system_ready(int argc, char** argv) {
+  return display_available(argc, argv);
+}
+
+// Closing the window ends the process through exit(), so exit-time destructors run.
+void set_toolkit_options() {
+  glutSetOption(GLUT_ACTION_ON_WINDOW_CLOSE, GLUT_ACTION_EXIT);
+}
 
 // (x, y) of the window's client area, as a screen position for the cursor.
 void move_pointer(int x, int y) {

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "app/data_file_list.h"
 #include "maze/maze_gen.h"
 #include "support/bytes.h"
 
@@ -90,7 +91,7 @@ Bytes seed_wave(uint32_t format, uint32_t channels, uint32_t rate, uint32_t bits
 }
 
 void wave_seeds(const fs::path& run) {
-  for (const char* name : {"dfog.wav", "life.wav", "die.wav"}) save("wave", name, load(run / name));
+  for (const char* name : data_files::kEffects) save("wave", name, load(run / name));
   save("wave", "pcm8_mono", seed_wave(1, 1, 8000, 8, 200));
   save("wave", "pcm16_stereo", seed_wave(1, 2, 44100, 16, 300));
   save("wave", "pcm24_6ch", seed_wave(1, 6, 48000, 24, 50));
@@ -123,8 +124,8 @@ void midi_seeds(const fs::path& run) {
   Bytes head = bgm;
   head[7] = 7;  // a header length the reader rejects
   save("midi", "bgm_bad_header", head);
-  // Bytes after the last track, which the players never read; RIFF-wrapped MIDI, which
-  // FluidSynth cannot read.
+  // Bytes after the last track, which the players never read; RIFF-wrapped MIDI, played as the
+  // MIDI inside it.
   Bytes trailing = bgm;
   trailing.push_back(0);
   save("midi", "bgm_trailing_byte", trailing);

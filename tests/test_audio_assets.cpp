@@ -5,6 +5,7 @@
 #include <map>
 #include <vector>
 
+#include "app/data_file_list.h"
 #include "support/bytes.h"
 
 namespace {
@@ -87,7 +88,7 @@ TEST(AudioAssets, BgmIsAGeneralMidiPieceOfOneToTwoMinutes) {
 }
 
 TEST(AudioAssets, EffectsAreShortAudible16BitPcm) {
-  for (const char* name : {"dfog.wav", "life.wav", "die.wav"}) {
+  for (const char* name : data_files::kEffects) {
     SCOPED_TRACE(name);
     const Bytes b = read_run_file(name);
     auto be = [&](size_t at, int n) { return num(b, at, n, true); };

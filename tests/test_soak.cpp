@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "app/data_file_list.h"
 #include "sound/sound_effect.h"
 #include "support/bytes.h"
 #include "support/descriptors.h"
@@ -29,7 +30,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const char* const kWaves[] = {"dfog.wav", "life.wav", "die.wav"};
+const auto& kWaves = data_files::kEffects;
 
 // "VmHWM" (peak resident set) or "VmRSS" of this process, in kB.
 long status_kb(const char* field) {

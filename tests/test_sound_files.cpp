@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "app/data_file_list.h"
 #include "support/bytes.h"
 
 namespace {
@@ -36,7 +37,7 @@ Bytes events(Bytes e) {
 }  // namespace
 
 TEST(SoundFiles, OurOwnFilesPass) {
-  for (const char* name : {"dfog.wav", "life.wav", "die.wav"})
+  for (const char* name : data_files::kEffects)
     EXPECT_TRUE(wave_ok(load(std::string(VORNA_RUN_DIR) + "/" + name))) << name;
   const Bytes bgm = load(std::string(VORNA_RUN_DIR) + "/bgm.mid");
   EXPECT_TRUE(midi_ok(bgm));
@@ -232,6 +233,39 @@ TEST(SoundFiles, MidiBytesAfterTheLastDeclaredTrackAreIgnored) {
   // RIFF-wrapped MIDI: SDL2_mixer takes it, but FluidSynth finds no MThd and plays nothing.
   EXPECT_FALSE(midi_ok(rmid(bgm)));
   EXPECT_FALSE(midi_ok(rmid(midi({notes}))));
+}
+
+// An RMID file is played as the MIDI file in its data chunk; anything else passes unchanged.
+TEST(SoundFiles, UnwrapMidiTakesTheMidiOutOfAnRmidFile) {
+  const Bytes inner = midi({events({0x00, 0x90, 0x3C, 0x64, 0x60, 0x3C, 0x00})});
+  Bytes info = rmid(inner);  // an odd-sized chunk before the data, padded
+  const Bytes list = {'L', 'I', 'S', 'T', 3, 0, 0, 0, 'a', 'b', 'c', 0};
+  info.insert(info.begin() + 12, list.begin(), list.end());
+  set_le(info, 4, static_cast<uint32_t>(info.size() - 8), 4);
+  Bytes cut = rmid(inner);
+  set_le(cut, 16, static_cast<uint32_t>(inner.size() + 2), 4);  // data past the RIFF size
+  Bytes no_data = rmid(inner);
+  std::memcpy(&no_data[12], "junk", 4);
+  const struct {
+    const char* name;
+    Bytes file;
+    bool ok;
+  } cases[] = {
+      {"plain MIDI", inner, true},
+      {"RMID", rmid(inner), true},
+      {"RMID with a LIST chunk", info, true},
+      {"RMID of a broken MIDI", rmid(Bytes(inner.begin(), inner.end() - 1)), false},
+      {"RMID with its data cut", cut, false},
+      {"RMID without data", no_data, false},
+      {"a wave", wave(), false},
+  };
+  for (const auto& c : cases) {
+    Bytes b = c.file;
+    EXPECT_EQ(sound_files::unwrap_midi(b), c.ok) << c.name;
+    if (c.ok) {
+      EXPECT_EQ(b, inner) << c.name;
+    }
+  }
 }
 
 TEST(SoundFiles, MidiEventsMustBeWellFormed) {

@@ -53,6 +53,18 @@ void release_display_probe() {
   g_probe = nullptr;
 }
 
+bool window_system_ready(int argc, char** argv) {
+  if (display_available(argc, argv)) return true;
+  std::fputs("vorna: no X display found; the game needs a graphical display (set DISPLAY)\n",
+             stderr);
+  return false;
+}
+
+// Closing the window ends the process through exit(), so exit-time destructors run.
+void set_toolkit_options() {
+  glutSetOption(GLUT_ACTION_ON_WINDOW_CLOSE, GLUT_ACTION_EXIT);
+}
+
 void move_pointer(int x, int y) {
   glutWarpPointer(x, y);
 }
