@@ -20,6 +20,7 @@ void ready(audio::Output* out, audio::Piece* piece, bool midi) {
   std::lock_guard<std::mutex> lock(out->loading);
   out->loading_handle = 0;
   if (decoded && out->play_when_loaded) Mix_PlayMusic(piece->music, 0);
+  SDL_TLSCleanup();  // SDL's per-thread error buffer of a thread it did not create
 }
 
 }  // namespace
