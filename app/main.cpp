@@ -83,8 +83,7 @@ int main(int argc, char** argv) {
   glutInitWindowPosition(1, 1);
   glutInitWindowSize(500, 500);
   glutInit(&argc, argv);
-  // Closing the window ends the process through exit(), so exit-time destructors run.
-  glutSetOption(GLUT_ACTION_ON_WINDOW_CLOSE, GLUT_ACTION_EXIT);
+  end_program_on_close();
   glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
   glutCreateWindow("vorna");
   release_display_probe();

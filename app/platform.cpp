@@ -45,6 +45,11 @@ void release_display_probe() {
   g_probe = nullptr;
 }
 
+// Closing the window ends the process through exit(), so exit-time destructors run.
+void end_program_on_close() {
+  glutSetOption(GLUT_ACTION_ON_WINDOW_CLOSE, GLUT_ACTION_EXIT);
+}
+
 void move_pointer(int x, int y) {
   glutWarpPointer(x, y);
 }

@@ -11,6 +11,10 @@
 bool display_available(int argc, char** argv);
 void release_display_probe();
 
+// Makes the end of the game's window end the program, exit-time destructors included: closing the
+// window on the desktop; in a page, where there is no window to close, the std::exit of q.
+void end_program_on_close();
+
 // Moves the mouse pointer to (x, y) of the current window.
 void move_pointer(int x, int y);
 

@@ -1,5 +1,7 @@
 #include "app/platform.h"
 
+#include <GL/freeglut.h>
+
 #include <windows.h>
 #include <io.h>
 
@@ -40,6 +42,11 @@ bool display_available(int, char**) {
 }
 
 void release_display_probe() {}
+
+// Closing the window ends the process through exit(), so exit-time destructors run.
+void end_program_on_close() {
+  glutSetOption(GLUT_ACTION_ON_WINDOW_CLOSE, GLUT_ACTION_EXIT);
+}
 
 // (x, y) of the window's client area, as a screen position for the cursor.
 void move_pointer(int x, int y) {

@@ -17,7 +17,7 @@ endif()
 
 set(VORNA_PLATFORM_LIBS ${VORNA_GLUT} glu32 opengl32 winmm gdi32 user32)
 set(VORNA_PLATFORM_EXCLUDE
-  "/(app/platform|sound/audio_device|sound/music|sound/sound_effect)\\.cpp$")
+  "/(app/platform|sound/audio_device|sound/music|sound/sound_effect)\\.cpp$|_(web|webaudio)\\.cpp$")
 
 # One .exe with no DLLs but Windows' own.
 if(MINGW)
