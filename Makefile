@@ -6,12 +6,16 @@ JOBS       ?= $(shell nproc)
 XVFB       := xvfb-run -a -s "-screen 0 1280x1024x24"
 
 .PHONY: all deps build run test test-asan test-valgrind soak bench format clean package \
-        test-package windows test-windows fuzz-build fuzz fuzz-smoke
+        test-package windows test-windows fuzz-build fuzz fuzz-smoke bench-startup
 
 all: build
 
+# Each target installs the package sets it uses (scripts/install-deps.sh): `make run` only what
+# building and playing needs.
+DEPS := bash scripts/install-deps.sh
+
 deps:
-	bash scripts/install-deps.sh
+	$(DEPS) game
 
 build: deps
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
@@ -20,14 +24,17 @@ build: deps
 run: build
 	cd $(BUILD)/run && ./vorna
 
-test: build
+test:
+	$(DEPS) game test
+	$(MAKE) build
 	cd $(BUILD) && $(XVFB) ctest --output-on-failure --no-tests=error
 
 # The same tests under AddressSanitizer + UndefinedBehaviorSanitizer, leak detection on.
 # Mesa unloads its driver at exit, before the leak check, taking the roots of its own
 # allocations with it: preloaded, the driver stays mapped and its memory stays reachable.
 MESA_DRIVER := $(firstword $(wildcard /usr/lib/*/dri/swrast_dri.so))
-test-asan: deps
+test-asan:
+	$(DEPS) game test
 	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DVORNA_SANITIZE=ON
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1:verify_asan_link_order=0 \
@@ -35,25 +42,44 @@ test-asan: deps
 	  LD_PRELOAD=$(MESA_DRIVER) $(XVFB) ctest --output-on-failure
 
 # The scripted play of the real binary under valgrind memcheck (several minutes).
-test-valgrind: build
+test-valgrind:
+	$(DEPS) game test valgrind
+	$(MAKE) build
 	cd $(BUILD)/tests/memcheck && $(XVFB) ./e2e_valgrind
 
 # The long soak: 100,000 ticks and frames of random play (the CTest case plays 5,000).
-soak: build
+soak:
+	$(DEPS) game test
+	$(MAKE) build
 	cd $(BUILD)/tests/work/test_soak && SOAK_TICKS=100000 $(XVFB) ../../test_soak
 
 # The Debian package, vorna_<version>_amd64.deb in $(BUILD)/.
-package: build
+package:
+	$(DEPS) game package
+	$(MAKE) build
 	cd $(BUILD) && cpack -G DEB
 
 # Installs that package into a throwaway Debian 12 root and starts the game there (needs root).
 test-package: package
+	$(DEPS) test-package
 	bash scripts/test-package.sh $(BUILD)
 
-bench: build
+bench:
+	$(DEPS) game bench
+	$(MAKE) build
 	cd $(BUILD)/run && $(XVFB) ../bench/vorna_bench
 
+# Exec to first swap, the game against a minimal freeglut program: as the machine is (here, no
+# sound device), then with SDL's dummy output, where the output opens and the soundfont loads.
+STARTUP_RUNS ?= 21
+bench-startup:
+	$(DEPS) game bench
+	$(MAKE) build
+	cd $(BUILD)/run && env -u SDL_AUDIODRIVER $(XVFB) ../bench/startup_bench $(STARTUP_RUNS)
+	cd $(BUILD)/run && SDL_AUDIODRIVER=dummy $(XVFB) ../bench/startup_bench $(STARTUP_RUNS)
+
 format:
+	$(DEPS) format
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
 
 # Windows: vorna.exe cross-built with mingw-w64 (the asset tools come from the host build),
@@ -84,7 +110,8 @@ FUZZ_BUILD   ?= build-fuzz
 FUZZ_SECONDS ?= 60
 FUZZ_TARGETS := font maze midi wave
 
-fuzz-build: deps
+fuzz-build:
+	$(DEPS) game fuzz
 	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVORNA_FUZZ=ON
 	cmake --build $(FUZZ_BUILD) -j $(JOBS)
 

@@ -17,7 +17,7 @@ target_link_libraries(vorna_web_glut INTERFACE glfixed_glut)
 
 set(VORNA_PLATFORM_LIBS vorna_web_glut)
 set(VORNA_PLATFORM_EXCLUDE
-  "/(app/platform|sound/audio_device)\\.cpp$|_windows\\.cpp$")
+  "/(app/platform|sound/audio_(device|effects|music|soundfont))\\.cpp$|_windows\\.cpp$")
 
 # The page's folder: the page, its script and wasm, and the data packed beside them.
 set(VORNA_SITE_DIR ${CMAKE_BINARY_DIR}/site)

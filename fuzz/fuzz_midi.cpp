@@ -1,11 +1,12 @@
 // The MIDI check fed any bytes, and a file composed from them event by event. What it accepts
-// must hold whole chunks to its last byte, and FluidSynth (the synthesizer SDL2_mixer hands
-// MIDI to) must read and play it without a single error; a soundfont is not needed for that.
+// must hold whole chunks up to its last declared track, and FluidSynth (the synthesizer SDL2_mixer
+// hands MIDI to) must read and play it without a single error; a soundfont is not needed for that.
 #include <fluidsynth.h>
 
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <vector>
 
 #include "sound/sound_files.h"
@@ -22,15 +23,16 @@ void on_error(int level, const char* message, void*) {
 }
 
 void check_chunks(const uint8_t* data, size_t size) {
-  size_t at = 14;
-  while (at < size) {
+  const size_t tracks = size_t(data[10]) << 8 | data[11];
+  size_t at = 14, found = 0;
+  while (found < tracks) {
     if (size - at < 8) std::abort();
     const size_t length = size_t(data[at + 4]) << 24 | size_t(data[at + 5]) << 16 |
                           size_t(data[at + 6]) << 8 | data[at + 7];
     if (length > size - at - 8) std::abort();
+    if (std::memcmp(data + at, "MTrk", 4) == 0) ++found;
     at += 8 + length;
   }
-  if (at != size) std::abort();
 }
 
 void put_number(std::vector<uint8_t>& out, uint32_t v) {

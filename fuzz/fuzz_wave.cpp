@@ -43,7 +43,9 @@ std::vector<uint8_t> mend(const uint8_t* data, size_t size) {
   if (b.size() < 12) return b;
   std::memcpy(b.data(), "RIFF", 4);
   std::memcpy(b.data() + 8, "WAVE", 4);
-  set(b, 4, static_cast<uint32_t>(b.size() - 8), 4);
+  // A RIFF size of 0 or past the file stands for the whole file: kept, like any other choice.
+  const uint32_t riff = get(b, 4, 4);
+  if (riff != 0 && riff < b.size() - 8) set(b, 4, static_cast<uint32_t>(b.size() - 8), 4);
   static const uint32_t kFormats[] = {1, 3, 6, 7, 0xFFFE};
   uint32_t align = 0;
   size_t p = 12;

@@ -137,6 +137,16 @@ void wave_seeds(const fs::path& run) {
   Bytes many = wave(1, 1, 44100, 16, 100);
   many[23] = 2;  // 512 channels
   save("wave", "many_channels", many);
+  // Streaming writers leave the RIFF size unknown; then bytes may follow the data chunk.
+  const Bytes life = load(run / "life.wav");
+  for (uint32_t riff : {0u, 0xFFFFFFFFu}) {
+    Bytes streamed = life;
+    set_le(streamed, 4, riff, 4);
+    const std::string name = riff == 0 ? "riff_size_0" : "riff_size_max";
+    save("wave", name, streamed);
+    streamed.insert(streamed.end(), {'J', 'U', 'N', 'K', 3, 0, 0, 0, 1, 2, 3});
+    save("wave", name + "_trailing", streamed);
+  }
 }
 
 Bytes midi_track(const Bytes& events) {
@@ -155,6 +165,14 @@ void midi_seeds(const fs::path& run) {
   Bytes head = bgm;
   head[7] = 7;  // a header length the reader rejects
   save("midi", "bgm_bad_header", head);
+  // Bytes after the last track, which the players never read; RIFF-wrapped MIDI, which
+  // FluidSynth cannot read.
+  Bytes trailing = bgm;
+  trailing.push_back(0);
+  save("midi", "bgm_trailing_byte", trailing);
+  trailing.insert(trailing.end(), {'M', 'T', 'r', 'k', 0, 0, 0, 3, 0x00, 0x90, 0x3C});
+  save("midi", "bgm_trailing_chunk", trailing);
+  save("midi", "bgm_rmid", rmid(bgm));
 
   // Format 1, two tracks: tempo, then notes with running status, a sysex and a long delta.
   Bytes small;

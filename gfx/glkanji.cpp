@@ -3,6 +3,7 @@
 #include <GL/gl.h>
 
 #include <cstdio>
+#include <vector>
 
 #include "gfx/matrix_scope.h"
 
@@ -77,24 +78,33 @@ bool glKanji::load(const char* filename) {
   const int row_bits = ((font_size - 1) / 8) * 8 + 8;
   glyph_bytes = font_size * row_bits / 8;
 
+  // The packets, read in one go: byte-by-byte reading of the whole font delays the first frame.
+  std::vector<unsigned char> packed;
+  unsigned char chunk[65536];
+  std::size_t got;
+  while ((got = std::fread(chunk, 1, sizeof chunk, fp)) > 0)
+    packed.insert(packed.end(), chunk, chunk + got);
+  std::fclose(fp);
+  std::size_t at = 0;
+  const auto next = [&packed, &at]() { return at < packed.size() ? int{packed[at++]} : EOF; };
+
   // A packet cut short by the end of the file is completed with the last data byte read.
   int last = 0;
   int n;
-  while ((n = std::fgetc(fp)) != EOF) {
+  while ((n = next()) != EOF) {
     if (n < 0x80) {
       for (int i = 0; i <= n; ++i) {
-        const int c = std::fgetc(fp);
+        const int c = next();
         if (c != EOF) last = c;
         glyphs.push_back(static_cast<unsigned char>(last));
       }
     } else {
-      const int c = std::fgetc(fp);
+      const int c = next();
       if (c != EOF) last = c;
       glyphs.insert(glyphs.end(), static_cast<std::size_t>(n - 127),
                     static_cast<unsigned char>(last));
     }
   }
-  std::fclose(fp);
 
   glyph_count = static_cast<int>(glyphs.size() / static_cast<unsigned int>(glyph_bytes));
   return true;

@@ -30,6 +30,10 @@ configure_file(${CMAKE_SOURCE_DIR}/packaging/vorna.desktop.in
 configure_file(${CMAKE_SOURCE_DIR}/packaging/vorna.metainfo.xml.in
                ${VORNA_PACKAGING_DIR}/${VORNA_APP_ID}.metainfo.xml @ONLY)
 configure_file(${CMAKE_SOURCE_DIR}/packaging/vorna.6.in ${VORNA_PACKAGING_DIR}/vorna.6 @ONLY)
+# What the package test checks for in the installed package, sourced by its shell script.
+list(JOIN VORNA_DATA_FILES " " VORNA_DATA_FILES_SH)
+file(CONFIGURE OUTPUT ${VORNA_PACKAGING_DIR}/package-names.sh CONTENT
+     "VORNA_APP_ID=@VORNA_APP_ID@\nVORNA_DATA_FILES=(@VORNA_DATA_FILES_SH@)\n" @ONLY)
 
 # Icons: the SVG as drawn, and the fixed sizes rendered from it by librsvg.
 find_program(RSVG_CONVERT rsvg-convert REQUIRED)
@@ -54,10 +58,7 @@ add_custom_command(OUTPUT ${VORNA_PACKAGING_DIR}/vorna.6.gz
 add_custom_target(vorna_packaging ALL DEPENDS ${VORNA_PACKAGING_OUTPUTS})
 
 install(TARGETS vorna RUNTIME DESTINATION ${VORNA_INSTALL_GAMESDIR})
-install(FILES
-  ${VORNA_RUN_DIR}/shnm16.f1b ${VORNA_RUN_DIR}/bgm.mid
-  ${VORNA_RUN_DIR}/dfog.wav ${VORNA_RUN_DIR}/life.wav ${VORNA_RUN_DIR}/die.wav
-  DESTINATION ${VORNA_INSTALL_GAMEDATADIR})
+install(FILES ${VORNA_DATA_PATHS} DESTINATION ${VORNA_INSTALL_GAMEDATADIR})
 install(FILES ${VORNA_PACKAGING_DIR}/${VORNA_APP_ID}.desktop
         DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/applications)
 install(FILES ${VORNA_PACKAGING_DIR}/${VORNA_APP_ID}.metainfo.xml

@@ -1,43 +1,64 @@
 #!/usr/bin/env bash
-# Installs every Debian package the game, its asset tools and its tests need.
-# Safe to run again: apt-get skips what is already there.
+# Installs the Debian packages of the named sets (default: game), each make target asking only
+# for what it uses. Safe to run again: nothing is fetched when all is there.
+#   scripts/install-deps.sh [game] [test] [bench] [valgrind] [fuzz] [package] [test-package]
+#                           [windows] [format]
 set -euo pipefail
 
-PACKAGES=(
-  # toolchain
-  build-essential g++ cmake make pkg-config git
+# Building and running the game, with its generated data and icons.
+game=(
+  build-essential g++ cmake make pkg-config
   # OpenGL 1.1 + GLU + GLUT, rendered by Mesa (llvmpipe when there is no GPU)
   freeglut3-dev libgl1-mesa-dev libglu1-mesa-dev libgl1-mesa-dri libx11-dev
-  # sound: SDL2_mixer (MIDI through FluidSynth, waves), ALSA for its quiet error handler,
-  # and a small General MIDI soundfont
-  libsdl2-mixer-dev libasound2-dev timgm6mb-soundfont
+  # sound: SDL2_mixer (MIDI through FluidSynth, whose log the game routes away; waves), ALSA for
+  # its quiet error handler, and a small General MIDI soundfont
+  libsdl2-mixer-dev libasound2-dev timgm6mb-soundfont libfluidsynth-dev
   # font sources: Shinonome 16-dot bitmap fonts, read with FreeType by tools/
   libfreetype-dev xfonts-shinonome
-  # headless testing: virtual X server, input injection, window inspection, screenshots
-  xvfb xauth xdotool x11-utils x11-apps imagemagick
-  # test and benchmark frameworks
-  googletest libgtest-dev libbenchmark-dev gdb
-  # installing and packaging: icons rendered from the SVG, the .deb and its library
-  # dependencies, checks of the desktop entry and AppStream metadata, a throwaway Debian root
-  librsvg2-bin dpkg-dev file desktop-file-utils appstream debootstrap
-  # FluidSynth (the mixer's MIDI synthesizer) headers: the game routes its log away from stderr
-  libfluidsynth-dev
-  # fuzzing (make fuzz): clang with libFuzzer and the sanitizer runtimes
-  clang libclang-rt-14-dev
-  # memory checks of the real binary (make test-valgrind)
-  valgrind
+  # the icons, rendered from the SVG at build time
+  librsvg2-bin
 )
+# The tests: a virtual X server, input injection, window inspection, screenshots, GoogleTest,
+# gdb for exit-time destructors, and the validators of the installed desktop files.
+test=(
+  xvfb xauth xdotool x11-utils x11-apps imagemagick
+  googletest libgtest-dev gdb
+  desktop-file-utils appstream
+)
+bench=(libbenchmark-dev xvfb xauth)
+valgrind=(valgrind)
+# clang's libFuzzer with the sanitizer runtimes
+fuzz=(clang libclang-rt-14-dev)
+# CPack reads the binary's library dependencies with dpkg-shlibdeps
+package=(dpkg-dev file)
+test_package=(dpkg-dev file debootstrap imagemagick)
+# the mingw-w64 cross compiler, wine to run the result, dpkg-dev to unpack freeglut's source
+windows=(g++-mingw-w64-x86-64-posix wine64 wine fonts-wine dpkg-dev xvfb xauth xdotool x11-utils)
+format=(clang-format)
+
+known="game test bench valgrind fuzz package test_package windows format"
+sets=("$@")
+[ ${#sets[@]} -gt 0 ] || sets=(game)
+wanted=()
+for set in "${sets[@]}"; do
+  var=${set//-/_}
+  if [[ " $known " != *" $var "* ]]; then
+    echo "install-deps: no package set '$set'" >&2
+    exit 2
+  fi
+  declare -n list=$var
+  wanted+=("${list[@]}")
+  unset -n list
+done
 
 missing=()
-for p in "${PACKAGES[@]}"; do
+for p in "${wanted[@]}"; do
   if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
     missing+=("$p")
   fi
 done
-
-if [ ${#missing[@]} -eq 0 ]; then
-  exit 0
-fi
+[ ${#missing[@]} -gt 0 ] || exit 0
+mapfile -t missing < <(printf '%s\n' "${missing[@]}" | sort -u)
 
 SUDO=""
 if [ "$(id -u)" -ne 0 ]; then

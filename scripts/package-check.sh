@@ -1,11 +1,14 @@
 #!/usr/bin/env bash
 # Runs inside the throwaway Debian root of test-package.sh, as root:
 #   package-check.sh /tmp/vorna_<version>_amd64.deb DISPLAY_NUMBER
+# with the build's package-names.sh (the app id and the data file list) beside it.
 # Installs the package as a user would, then plays it as an ordinary user from a folder that
 # holds none of its files. Leaves the title screen in /tmp/title.xwd for the host to read.
 set -euo pipefail
 deb=$1
 display=":$2"
+# shellcheck source=/dev/null
+. "$(dirname "$0")/package-names.sh"
 export DEBIAN_FRONTEND=noninteractive LC_ALL=C.UTF-8
 
 fail() {
@@ -21,14 +24,15 @@ echo "installed: $(dpkg-query -W -f='${Package} ${Version} (${Section})' vorna)"
 echo "depends:   $(dpkg-query -W -f='${Depends}' vorna)"
 
 # What a desktop needs, where it looks for it.
-for f in /usr/games/vorna /usr/share/games/vorna/shnm16.f1b /usr/share/games/vorna/bgm.mid \
-  /usr/share/games/vorna/dfog.wav /usr/share/games/vorna/life.wav /usr/share/games/vorna/die.wav \
-  /usr/share/man/man6/vorna.6.gz; do
+for f in /usr/games/vorna /usr/share/man/man6/vorna.6.gz; do
   [ -s "$f" ] || fail "$f missing"
 done
-entry=$(ls /usr/share/applications/*.desktop 2>/dev/null | head -n 1)
-[ -n "$entry" ] || fail "no menu entry in /usr/share/applications"
-id=$(basename "$entry" .desktop)
+for f in "${VORNA_DATA_FILES[@]}"; do
+  [ -s "/usr/share/games/vorna/$f" ] || fail "data file $f missing"
+done
+id=$VORNA_APP_ID
+entry=/usr/share/applications/$id.desktop
+[ -s "$entry" ] || fail "no menu entry $entry"
 grep -qx 'Exec=vorna' "$entry" || fail "menu entry does not start vorna"
 grep -qx "Icon=$id" "$entry" || fail "menu entry names another icon"
 for icon in 48x48/apps/$id.png 128x128/apps/$id.png scalable/apps/$id.svg; do
@@ -63,8 +67,16 @@ game=$!
 export DISPLAY=$display
 win=$(timeout 60 xdotool search --sync --onlyvisible --classname '^vorna$' | head -n 1) ||
   fail "no game window: $(cat /home/player/out.txt)"
-sleep 4  # the story crawl is on screen within a few ticks
-xwd -silent -id "$win" >/tmp/title.xwd
+# The story crawl scrolls into view: wait until the window's 500 x 500 pixels hold text, dark
+# pixels whose bytes are neither white's 0xff nor the pad byte's 0 (200 pixels, 3 bytes each).
+text=0
+for _ in $(seq 300); do
+  xwd -silent -id "$win" >/tmp/title.xwd
+  text=$(tail -c 1000000 /tmp/title.xwd | tr -d '\000\377' | wc -c)
+  [ "$text" -ge 600 ] && break
+  sleep 0.1
+done
+[ "$text" -ge 600 ] || fail "no text on the title screen"
 xdotool key --window "$win" s
 state=/home/player/.local/state/vorna/vorna.txt
 for _ in $(seq 100); do

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Everything the Windows build needs, for `make windows` / `make test-windows`:
-#  1. the Debian packages (mingw-w64 posix g++, wine, dpkg-dev, the headless X tools);
+#  1. the Debian packages (install-deps.sh's windows set: mingw-w64 posix g++, wine, dpkg-dev,
+#     the headless X tools);
 #  2. a static freeglut 3.4.0 for mingw, from Debian's source package, fetched through a
 #     private apt configuration in the build tree (the machine's /etc/apt is left alone) and
 #     built once with our toolchain file. A rebuild finds it cached and fetches nothing.
@@ -12,22 +13,7 @@ BUILD="$(mkdir -p "${1:?build dir}" && cd "$1" && pwd)"
 DEPS="$BUILD/deps"
 FREEGLUT="$DEPS/freeglut"
 
-SUDO=""
-if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
-
-PACKAGES=(g++-mingw-w64-x86-64-posix wine64 wine fonts-wine dpkg-dev
-  xvfb xauth xdotool x11-utils)
-missing=()
-for p in "${PACKAGES[@]}"; do
-  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
-    missing+=("$p")
-  fi
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  echo "Installing: ${missing[*]}"
-  $SUDO apt-get update
-  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y --no-install-recommends "${missing[@]}"
-fi
+bash "$ROOT/scripts/install-deps.sh" windows
 
 if [ -f "$FREEGLUT/lib/libfreeglut_static.a" ]; then exit 0; fi
 

@@ -140,10 +140,6 @@ bool open() {
   return out.ok;
 }
 
-int open_attempts() {
-  return output().attempts;
-}
-
 unsigned load_music(const char* file, bool midi) {
   if (file == nullptr || !open()) return 0;
   std::vector<unsigned char> bytes;

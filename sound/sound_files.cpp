@@ -177,10 +177,13 @@ bool read_file(const char* path, std::vector<unsigned char>& bytes) {
 
 bool is_wave(const unsigned char* data, std::size_t size) {
   if (data == nullptr || size < 12 || !tag(data, "RIFF") || !tag(data + 8, "WAVE")) return false;
+  // Streaming writers leave the RIFF size 0 or 0xFFFFFFFF; the decoders then read to the end of
+  // the file, and so do we whenever the size is 0 or larger than the file.
   const uint32_t riff_size = le32(data + 4);
-  if (riff_size < 4 || riff_size > size - 8) return false;
+  if (riff_size != 0 && riff_size < 4) return false;
+  const bool whole_file = riff_size == 0 || riff_size > size - 8;
   const unsigned char* p = data + 12;
-  const unsigned char* const end = data + 8 + riff_size;
+  const unsigned char* const end = whole_file ? data + size : data + 8 + riff_size;
 
   bool have_format = false;
   uint32_t block_align = 0;
@@ -215,7 +218,7 @@ bool is_midi(const unsigned char* data, std::size_t size) {
   const unsigned char* p = data + 14;
   const unsigned char* const end = data + size;
   uint32_t found = 0;
-  while (p != end) {
+  while (found < tracks) {
     if (end - p < 8) return false;
     const uint32_t length = be32(p + 4);
     const unsigned char* body = p + 8;
@@ -228,7 +231,7 @@ bool is_midi(const unsigned char* data, std::size_t size) {
     }
     p = body + length;
   }
-  return found == tracks;
+  return true;  // the players stop after the declared tracks and never read what follows
 }
 
 }  // namespace sound_files

@@ -170,3 +170,21 @@ TEST_F(Sound, AnEffectSoundsANewOneCutsItAndAFailedOneCutsNothing) {
               sigaction(SIGTERM, nullptr, &terminate) == 0);
   EXPECT_TRUE(interrupt.sa_handler == SIG_DFL && terminate.sa_handler == SIG_DFL);
 }
+
+TEST_F(Sound, MusicAskedToPlayWhileStillLoadingStartsOnceWhenReady) {
+  // One quarter-second note: long enough to hear, short enough to hear it end.
+  const unsigned char note[] = {'M',  'T',  'h',  'd',  0,    0,    0,    6,    0,
+                                0,    0,    1,    0,    96,   'M',  'T',  'r',  'k',
+                                0,    0,    0,    12,   0x00, 0x90, 0x3C, 0x64, 0x30,
+                                0x80, 0x3C, 0x00, 0x00, 0xFF, 0x2F, 0x00};
+  std::ofstream("note.mid", std::ios::binary)
+      .write(reinterpret_cast<const char*>(note), sizeof note);
+  music m;
+  const size_t start = now();
+  ASSERT_EQ(m.Init(2, "note.mid"), 1);
+  EXPECT_EQ(m.Play(), 1);  // at once, as start-up does, while the soundfont is still loading
+  EXPECT_FALSE(silent(record(start, 1.5))) << "the music asked for before it was ready never came";
+  EXPECT_TRUE(falls_silent(10));
+  EXPECT_TRUE(silent(record(now(), 2.0))) << "the music started again";
+  m.Term();
+}

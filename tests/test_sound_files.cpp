@@ -138,9 +138,6 @@ TEST(SoundFiles, WaveChunksMustLieWithinTheFile) {
   Bytes b = wave();
   for (size_t keep : {size_t(0), size_t(4), size_t(11), size_t(12), size_t(40), b.size() - 1})
     EXPECT_FALSE(wave_ok(Bytes(b.begin(), b.begin() + static_cast<long>(keep)))) << keep;
-  set_le(b, 4, static_cast<uint32_t>(b.size() - 7), 4);  // RIFF longer than the file
-  EXPECT_FALSE(wave_ok(b));
-
   b = wave();
   set_le(b, 40, 0xFFFFFFF0u, 4);  // data length that wraps
   EXPECT_FALSE(wave_ok(b));
@@ -187,6 +184,33 @@ TEST(SoundFiles, WaveChunksMustLieWithinTheFile) {
   EXPECT_FALSE(wave_ok(no_data));
 }
 
+// Streaming writers leave the RIFF size 0 or 0xFFFFFFFF: the mixer then reads to the end of the
+// file, and the chunks must lie within that.
+TEST(SoundFiles, WaveRiffSizeOfZeroOrPastTheFileMeansTheWholeFile) {
+  const Bytes ours = from_file(std::string(VORNA_RUN_DIR) + "/life.wav");
+  for (const Bytes& base : {wave(), ours}) {
+    const uint32_t size = static_cast<uint32_t>(base.size());
+    for (uint32_t riff : {0u, 0xFFFFFFFFu, size - 7, size + 100}) {
+      Bytes b = base;
+      set_le(b, 4, riff, 4);
+      EXPECT_TRUE(wave_ok(b)) << riff;
+      Bytes trailing = b;
+      trailing.insert(trailing.end(), {'J', 'U', 'N', 'K', 2, 0, 0, 0, 1, 2, 3});
+      EXPECT_TRUE(wave_ok(trailing)) << riff;
+      EXPECT_FALSE(wave_ok(Bytes(b.begin(), b.end() - 1))) << riff;     // data cut short
+      EXPECT_FALSE(wave_ok(Bytes(b.begin(), b.begin() + 36))) << riff;  // no data
+      Bytes streamed = b;  // the data size left unknown: SDL_mixer would allocate 4 GB for it
+      set_le(streamed, 40, 0xFFFFFFFFu, 4);
+      EXPECT_FALSE(wave_ok(streamed)) << riff;
+    }
+  }
+  for (uint32_t riff : {1u, 3u}) {  // too short for the WAVE tag
+    Bytes b = wave();
+    set_le(b, 4, riff, 4);
+    EXPECT_FALSE(wave_ok(b)) << riff;
+  }
+}
+
 TEST(SoundFiles, MidiHeaderAndTracks) {
   const Bytes notes = events({0x00, 0x90, 0x3C, 0x64, 0x81, 0x00, 0x3C, 0x00, 0x00, 0xC0, 0x05,
                               0x00, 0xF0, 0x02, 0x7E, 0xF7, 0x00, 0xFF, 0x03, 0x01, 'x'});
@@ -194,18 +218,19 @@ TEST(SoundFiles, MidiHeaderAndTracks) {
   EXPECT_TRUE(midi_ok(midi({notes}, 0)));
   EXPECT_TRUE(midi_ok(midi({kEnd, notes, kEnd})));
   Bytes unknown_chunk = midi({notes});
-  put(unknown_chunk, "XFIH");
-  put_be(unknown_chunk, 2, 4);
-  put_be(unknown_chunk, 0, 2);
+  Bytes xfih;
+  put(xfih, "XFIH");
+  put_be(xfih, 2, 4);
+  put_be(xfih, 0, 2);
+  unknown_chunk.insert(unknown_chunk.begin() + 14, xfih.begin(), xfih.end());
   EXPECT_TRUE(midi_ok(unknown_chunk));
-  unknown_chunk[unknown_chunk.size() - 10] = 0xB2;  // a binary chunk name (found by fuzzing)
+  unknown_chunk[14] = 0xB2;  // a binary chunk name (found by fuzzing)
   EXPECT_FALSE(midi_ok(unknown_chunk));
 
-  EXPECT_FALSE(midi_ok(midi({notes, notes}, 0)));     // format 0 with two tracks
-  EXPECT_FALSE(midi_ok(midi({notes}, 2)));            // format 2
-  EXPECT_FALSE(midi_ok(midi({}, 1)));                 // no tracks
-  EXPECT_FALSE(midi_ok(midi({notes}, 1, 2)));         // fewer tracks than declared
-  EXPECT_FALSE(midi_ok(midi({notes, notes}, 1, 1)));  // more
+  EXPECT_FALSE(midi_ok(midi({notes, notes}, 0)));  // format 0 with two tracks
+  EXPECT_FALSE(midi_ok(midi({notes}, 2)));         // format 2
+  EXPECT_FALSE(midi_ok(midi({}, 1)));              // no tracks
+  EXPECT_FALSE(midi_ok(midi({notes}, 1, 2)));      // fewer tracks than declared
   Bytes b = midi({notes});
   b[7] = 7;  // header length
   EXPECT_FALSE(midi_ok(b));
@@ -219,10 +244,36 @@ TEST(SoundFiles, MidiHeaderAndTracks) {
   b[21] += 1;  // track longer than the file
   EXPECT_FALSE(midi_ok(b));
   b = midi({notes});
-  b.push_back(0);  // bytes after the last chunk
-  EXPECT_FALSE(midi_ok(b));
-  for (size_t keep = 0; keep < b.size() - 1; keep += 3)
+  for (size_t keep = 0; keep < b.size(); keep += 3)
     EXPECT_FALSE(midi_ok(Bytes(b.begin(), b.begin() + static_cast<long>(keep)))) << keep;
+}
+
+// FluidSynth reads as many tracks as the header declares and nothing after them.
+TEST(SoundFiles, MidiBytesAfterTheLastDeclaredTrackAreIgnored) {
+  const Bytes notes = events({0x00, 0x90, 0x3C, 0x64, 0x60, 0x3C, 0x00});
+  const Bytes trailers[] = {
+      {0x00},
+      {'\n'},
+      {'1', '2', '3', '4', '5', '6', '7'},                       // less than a chunk header
+      {'M', 'T', 'r', 'k', 0, 0, 0, 4, 0x00, 0xFF, 0x2F, 0x00},  // a track more than declared
+      {'M', 'T', 'r', 'k', 0, 0, 0, 3, 0x00, 0x90, 0x3C},        // a broken one
+      {0xB2, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xF0},  // a binary name and a length past the end
+  };
+  const Bytes bgm = from_file(std::string(VORNA_RUN_DIR) + "/bgm.mid");
+  for (const Bytes& base : {midi({notes}, 0), midi({kEnd, notes}), bgm}) {
+    for (size_t i = 0; i < std::size(trailers); ++i) {
+      Bytes b = base;
+      b.insert(b.end(), trailers[i].begin(), trailers[i].end());
+      EXPECT_TRUE(midi_ok(b)) << "trailer " << i;
+    }
+  }
+  // Before the last declared track they still count: here the second track is missing.
+  Bytes short_one = midi({notes}, 1, 2);
+  short_one.push_back(0);
+  EXPECT_FALSE(midi_ok(short_one));
+  // RIFF-wrapped MIDI: SDL2_mixer takes it, but FluidSynth finds no MThd and plays nothing.
+  EXPECT_FALSE(midi_ok(rmid(bgm)));
+  EXPECT_FALSE(midi_ok(rmid(midi({notes}))));
 }
 
 TEST(SoundFiles, MidiEventsMustBeWellFormed) {

@@ -26,4 +26,17 @@ inline void set_le(Bytes& b, std::size_t at, std::uint32_t v, int n) {
   for (int i = 0; i < n; ++i) b[at + i] = static_cast<unsigned char>(v >> (8 * i));
 }
 
+// A MIDI file wrapped in RIFF as an RMID file: its one data chunk, padded to an even length.
+inline Bytes rmid(const Bytes& midi) {
+  const std::uint32_t pad = midi.size() & 1;
+  Bytes b;
+  put(b, "RIFF");
+  put_le(b, static_cast<std::uint32_t>(4 + 8 + midi.size() + pad), 4);
+  put(b, "RMIDdata");
+  put_le(b, static_cast<std::uint32_t>(midi.size()), 4);
+  b.insert(b.end(), midi.begin(), midi.end());
+  b.resize(b.size() + pad, 0);
+  return b;
+}
+
 }  // namespace bytes

@@ -1,0 +1,18 @@
+# The game's read-only data files: the one list the asset build, the install rules, both
+# packages, the package test and the code (through app/data_file_list.h) take their names from.
+set(VORNA_FONT_FILE shnm16.f1b)
+set(VORNA_MUSIC_FILE bgm.mid)
+set(VORNA_EFFECT_FILES dfog.wav life.wav die.wav)
+set(VORNA_DATA_FILES ${VORNA_FONT_FILE} ${VORNA_MUSIC_FILE} ${VORNA_EFFECT_FILES})
+list(TRANSFORM VORNA_DATA_FILES PREPEND ${VORNA_RUN_DIR}/ OUTPUT_VARIABLE VORNA_DATA_PATHS)
+
+set(VORNA_DATA_FILES_C "")
+foreach(name ${VORNA_DATA_FILES})
+  string(APPEND VORNA_DATA_FILES_C "\"${name}\", ")
+endforeach()
+set(VORNA_EFFECT_FILES_C "")
+foreach(name ${VORNA_EFFECT_FILES})
+  string(APPEND VORNA_EFFECT_FILES_C "\"${name}\", ")
+endforeach()
+configure_file(${CMAKE_SOURCE_DIR}/app/data_file_list.h.in
+               ${CMAKE_BINARY_DIR}/generated/app/data_file_list.h @ONLY)
