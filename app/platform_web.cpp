@@ -1,3 +1,4 @@
+#include <GL/freeglut.h>
 #include <emscripten.h>
 
 #include <cstdio>
@@ -29,6 +30,12 @@ EM_JS(void, web_set_title, (const char* title), {
 // Ends the runtime although the game's timer is still pending.
 extern "C" EMSCRIPTEN_KEEPALIVE void vorna_web_end(int status) {
   emscripten_force_exit(status);
+}
+
+// The page shows the frame as the display callback returns, so the GL layer's last batch must be
+// drawn by then, as a desktop driver does at the swap. Emscripten's own swap does nothing.
+extern "C" void glutSwapBuffers() {
+  glFlush();
 }
 
 // A page without WebGL never gets this far: the page itself says so.
