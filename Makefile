@@ -5,9 +5,9 @@ WIN_BUILD  ?= build-windows
 JOBS       ?= $(shell nproc)
 XVFB       := xvfb-run -a -s "-screen 0 1280x1024x24"
 
-.PHONY: all deps build run test test-asan test-valgrind soak bench format clean package \
-        test-package windows test-windows fuzz-build fuzz fuzz-smoke bench-startup web serve-web \
-        test-web bench-web
+.PHONY: all deps build run test test-asan test-valgrind soak bench bench-startup bench-glfixed \
+        format clean package test-package windows test-windows fuzz-build fuzz fuzz-smoke web \
+        serve-web test-web bench-web
 
 all: build
 
@@ -79,6 +79,12 @@ bench-startup:
 	cd $(BUILD)/run && env -u SDL_AUDIODRIVER $(XVFB) ../bench/startup_bench $(STARTUP_RUNS)
 	cd $(BUILD)/run && SDL_AUDIODRIVER=dummy $(XVFB) ../bench/startup_bench $(STARTUP_RUNS)
 
+# glfixed over ES 2.0 against the system's GL on the same scenes: frame times and draw calls.
+bench-glfixed:
+	$(DEPS) game test bench
+	$(MAKE) build
+	cd $(BUILD)/bench && $(XVFB) ./glfixed_bench
+
 format:
 	$(DEPS) format
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
@@ -115,7 +121,7 @@ web:
 	$(DEPS) game web
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
 	cmake --build $(BUILD) -j $(JOBS) --target mkfont mkaudio
-	$(EMSDK_ENV) emcmake cmake -S . -B $(WEB_BUILD) -DCMAKE_BUILD_TYPE=Release \
+	$(EMSDK_ENV) emcmake cmake -S . -B $(WEB_BUILD) -DCMAKE_BUILD_TYPE=Release -DVORNA_BENCH=OFF \
 	  -DVORNA_HOST_TOOLS=$(CURDIR)/$(BUILD)/vorna-host-tools.cmake
 	$(EMSDK_ENV) cmake --build $(WEB_BUILD) -j $(JOBS) --target web_zip
 

@@ -6,7 +6,8 @@
 //
 // Read-only data (font, music, effects) comes from the working directory first, so the game
 // run from its own folder behaves as it always has, then from the installed data folder, found
-// from the binary's own place (<prefix>/games/vorna reads <prefix>/share/games/vorna).
+// from the binary's own place (<prefix>/games/vorna reads <prefix>/share/games/vorna; on
+// Windows, the folder of vorna.exe).
 
 // The installed data folder for a binary in `exe_dir` ("" when `exe_dir` is "").
 std::string installed_data_dir(const std::string& exe_dir);
@@ -22,15 +23,18 @@ std::string data_file(const std::string& name);
 // True when `dir` holds any of the game's read-only data files.
 bool has_game_data(const std::string& dir);
 
-// The maze file's path: "vorna.txt" in the working directory unless set_maze_file_dir moved it.
+// The maze file's path: "vorna.txt" in the folder place_maze_file last chose, at first the
+// working directory (the only one until a choice is made).
 const std::string& maze_file();
-void set_maze_file_dir(const std::string& dir);  // "" puts it back in the working directory
 
-// Start-up choice: a game started away from its data (from a menu, or a shell elsewhere) keeps
-// its maze file in `state_dir` instead of littering the working directory. Returns the folder
-// chosen ("" for the working directory).
+// Start-up choice of where the maze file goes, in order: with the game's data in the working
+// directory, there (as it always was) and then `state_dir`; started away from its data (from a
+// menu, or a shell elsewhere), `state_dir` first, so the working directory stays clean. After
+// both, a private folder under the system's temporary folder. Returns the first folder ("" for
+// the working directory). A new choice drops the private folder of an old one.
 std::string choose_maze_file_dir(const std::string& state_dir);
 
-// Creates the maze file's folder when it is missing (private to the user); before each write.
-// A folder that cannot be made is left to the write, which then fails with its usual message.
-void make_maze_file_dir();
+// Before each write: moves the maze file to the first folder of the choice that takes it,
+// making a missing state folder (private to the user) or the private folder on the way. When
+// none does, the file stays in the first and its write fails with the usual message.
+void place_maze_file();

@@ -5,13 +5,21 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <errno.h>
 #include <pwd.h>
+#include <stdlib.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <initializer_list>
+#include <system_error>
+#include <vector>
+
+namespace fs = std::filesystem;
 
 namespace {
 
@@ -91,10 +99,35 @@ void print_console(const char* utf8_text, bool flush) {
 std::string executable_dir() {
   char path[4096];
   const ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
-  if (n <= 0) return "";
+  if (n <= 0) {
+    // No /proc (some sandboxes): the name the program was started by.
+    std::error_code ec;
+    return program_dir(program_invocation_name, fs::current_path(ec).string(), std::getenv("PATH"));
+  }
   const std::string exe(path, static_cast<std::size_t>(n));
   const std::size_t slash = exe.rfind('/');
   return slash == std::string::npos ? "" : exe.substr(0, slash == 0 ? 1 : slash);
+}
+
+// The search execvp does: the first executable file; an empty entry is the working directory.
+std::string program_dir(const std::string& argv0, const std::string& cwd, const char* path) {
+  std::vector<fs::path> tries;
+  if (argv0.find('/') != std::string::npos) {
+    tries.push_back(fs::path(cwd) / argv0);
+  } else if (!argv0.empty() && path != nullptr) {
+    const std::string list = path;
+    for (std::size_t begin = 0, end; begin <= list.size(); begin = end + 1) {
+      end = std::min(list.find(':', begin), list.size());
+      tries.push_back(fs::path(cwd) / list.substr(begin, end - begin) / argv0);
+    }
+  }
+  for (const fs::path& file : tries) {
+    std::error_code ec;
+    if (!fs::is_regular_file(file, ec) || access(file.c_str(), X_OK) != 0) continue;
+    const fs::path real = fs::canonical(file, ec);
+    if (!ec) return real.parent_path().string();
+  }
+  return "";
 }
 
 // The XDG base directory rules: only an absolute XDG_STATE_HOME counts.
@@ -108,4 +141,13 @@ std::string user_state_dir() {
   }
   if (home == nullptr || home[0] != '/') return "";
   return std::string(home) + "/.local/state/vorna";
+}
+
+// mkdtemp: a new name, made 0700, never a folder or link that was there.
+std::string make_private_temp_dir() {
+  std::error_code ec;
+  const fs::path tmp = fs::temp_directory_path(ec);
+  if (ec) return "";
+  std::string name = (tmp / "vorna-XXXXXX").string();
+  return mkdtemp(&name[0]) != nullptr ? name : "";
 }

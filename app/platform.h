@@ -29,6 +29,16 @@ void print_console(const char* utf8_text, bool flush);
 // The folder that holds the running binary (UTF-8, no trailing separator); "" if unknown.
 std::string executable_dir();
 
+// The folder of the program started as `argv0` (links followed), as a shell finds it: a name
+// with a slash from `cwd`, a bare name on the ':'-separated `path` (nullptr: none). "" when it
+// is not found. On Linux, executable_dir's fallback where /proc cannot be read.
+std::string program_dir(const std::string& argv0, const std::string& cwd, const char* path);
+
 // The per-user folder for the files the game writes (UTF-8): $XDG_STATE_HOME/vorna, else
-// ~/.local/state/vorna on Linux; "" means the working directory. Not created here.
+// ~/.local/state/vorna on Linux; %LOCALAPPDATA%\Vorna on Windows; "" means the working
+// directory. Not created here.
 std::string user_state_dir();
+
+// A new folder of the game's own under the system's temporary folder, private to the user and
+// made fresh (never one that was there before); "" when none can be made.
+std::string make_private_temp_dir();

@@ -117,7 +117,26 @@ std::string executable_dir() {
   return narrow(slash == std::wstring::npos ? std::wstring() : path.substr(0, slash));
 }
 
-// The game writes next to where it is started, as it always has on Windows.
+// Windows' place for a program's per-user files that stay on the machine.
 std::string user_state_dir() {
+  wchar_t local[MAX_PATH];
+  const DWORD n = GetEnvironmentVariableW(L"LOCALAPPDATA", local, MAX_PATH);
+  if (n == 0 || n >= MAX_PATH) return std::string();
+  return narrow(std::wstring(local, n) + L"\\Vorna");
+}
+
+// The user's own temporary folder; CreateDirectory fails on any name already there, a link
+// included, so a new folder is always the game's own.
+std::string make_private_temp_dir() {
+  wchar_t tmp[MAX_PATH + 1];
+  const DWORD n = GetTempPathW(MAX_PATH + 1, tmp);
+  if (n == 0 || n > MAX_PATH) return std::string();
+  const unsigned long long seed = GetTickCount64() ^ (GetCurrentProcessId() * 2654435761ULL);
+  for (unsigned i = 0; i < 100; ++i) {
+    const std::wstring dir =
+        std::wstring(tmp, n) + L"vorna-" + std::to_wstring((seed + i) % 1000000007ULL);
+    if (CreateDirectoryW(dir.c_str(), nullptr)) return narrow(dir);
+    if (GetLastError() != ERROR_ALREADY_EXISTS) break;
+  }
   return std::string();
 }

@@ -19,6 +19,9 @@ set(VORNA_PLATFORM_LIBS ${VORNA_GLUT} glu32 opengl32 winmm gdi32 user32)
 set(VORNA_PLATFORM_EXCLUDE
   "/(app/platform|sound/audio_[a-z]+|sound/music|sound/sound_effect)\\.cpp$|_web\\.cpp$")
 
+# Windows programs keep their files beside the .exe: the data is looked for there.
+set_property(SOURCE app/data_files.cpp APPEND PROPERTY COMPILE_DEFINITIONS VORNA_DATA_FROM_BIN=".")
+
 # One .exe with no DLLs but Windows' own.
 if(MINGW)
   add_link_options(-static)

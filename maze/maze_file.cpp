@@ -1,6 +1,7 @@
 #include "maze/maze_file.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 
@@ -9,8 +10,8 @@
 #include "maze/maze_gen.h"
 
 void disp_maze() {
-  make_maze_file_dir();
-  std::ofstream out(maze_file());
+  place_maze_file();
+  std::ofstream out(std::filesystem::u8path(maze_file()));
   if (out.fail()) print_console("ファイル開けない", false);  // no line end, no flush
 
   // CX and CYY are public: never read past the storage, whatever they hold.
@@ -23,7 +24,7 @@ void disp_maze() {
 }
 
 void read_maze_file(std::vector<std::vector<char>>& grid, int width) {
-  std::ifstream in(maze_file());
+  std::ifstream in(std::filesystem::u8path(maze_file()));
   read_maze_rows(in, grid, width);
 }
 

@@ -24,6 +24,9 @@ test=(
   xvfb xauth xdotool x11-utils x11-apps imagemagick
   googletest libgtest-dev gdb
   desktop-file-utils appstream
+  # OpenGL ES 2.0 through EGL (Mesa, no display needed), and dpkg-dev to unpack freeglut's
+  # source: glfixed's pixel test and benchmark
+  libegl-dev libgles-dev libegl-mesa0 dpkg-dev
 )
 bench=(libbenchmark-dev xvfb xauth)
 valgrind=(valgrind)

@@ -24,7 +24,7 @@ struct Scratch {
   }
   ~Scratch() {
     fs::current_path(back);
-    set_maze_file_dir("");
+    choose_maze_file_dir("");
   }
   fs::path dir, back;
 };
@@ -77,6 +77,37 @@ TEST(DataFiles, WorkingDirectoryFirstThenTheInstalledFolderBesideTheBinary) {
   // The running binary: this test program, in the build's tests folder.
   EXPECT_EQ(fs::path(executable_dir()), fs::path(VORNA_RUN_DIR).parent_path() / "tests");
   EXPECT_EQ(data_file("no-such-file.wav"), "no-such-file.wav");
+}
+
+TEST(DataFiles, ProgramFolderFromArgv0AsAShellFindsIt) {
+  Scratch s("argv0");
+  const fs::path bin = s.dir / "bin", other = s.dir / "other";
+  touch(bin / "vorna");
+  fs::permissions(bin / "vorna", fs::perms::owner_all);
+  touch(other / "vorna");  // not executable: passed over
+  fs::create_directories(s.dir / "links");
+  fs::create_symlink(bin / "vorna", s.dir / "links/vorna");
+  const std::string top = s.dir.string(), in_bin = bin.string();
+  const std::string path = "/nonexistent:" + other.string() + ":" + in_bin;
+  struct Case {
+    std::string argv0, cwd;
+    const char* path;
+    std::string dir;
+  } const cases[] = {
+      {(bin / "vorna").string(), "/", nullptr, in_bin},
+      {"bin/vorna", top, nullptr, in_bin},
+      {"./vorna", in_bin, path.c_str(), in_bin},
+      {"links/vorna", top, nullptr, in_bin},  // the link's target, as /proc/self/exe gives
+      {"vorna", "/", path.c_str(), in_bin},
+      {"vorna", in_bin, "/nonexistent:", in_bin},  // an empty entry is the working directory
+      {"vorna", "/", other.c_str(), ""},
+      {"vorna", in_bin, nullptr, ""},
+      {"missing/vorna", top, path.c_str(), ""},
+      {"", top, path.c_str(), ""},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(program_dir(c.argv0, c.cwd, c.path), c.dir)
+        << c.argv0 << " in " << c.cwd << " on " << (c.path ? c.path : "no PATH");
 }
 
 TEST(DataFiles, StateFolderFromTheEnvironment) {
@@ -135,18 +166,57 @@ TEST(DataFiles, MazeFileStaysWithTheDataElseGoesToTheStateFolderMadeOnFirstWrite
   EXPECT_EQ(maze_file(), "vorna.txt");
 }
 
-TEST(DataFiles, UnmakeableStateFolderGivesTheFileMessagesAndAnEmptyField) {
-  Scratch s("no-state");
-  fs::current_path(s.dir);
-  touch(s.dir / "blocker");  // a file where a folder should be: unmakeable even for root
-  choose_maze_file_dir((s.dir / "blocker/vorna").string());
-  Vorna_Field f;
-  testing::internal::CaptureStdout();
-  f.field_init(13, 13);
-  EXPECT_EQ(testing::internal::GetCapturedStdout(),
-            "ファイル開けない"
-            "ファイルの読み取りエラー\n");
-  EXPECT_TRUE(f.grid.empty());
-  EXPECT_EQ(f.item_list.size(), 2u);  // the stage still starts
-  EXPECT_FALSE(fs::exists(s.dir / "vorna.txt"));
+// The first folder of the choice cannot take the maze file: a file where the state folder
+// should be, a working directory removed under the game, a temporary folder that is a file.
+TEST(DataFiles, MazeFileFallsBackToTheWorkingDirectoryThenAPrivateTemporaryFolder) {
+  struct Case {
+    const char* name;
+    bool data, state_ok, cwd_ok, tmp_ok;
+    const char* where;  // "" when nowhere
+  } const cases[] = {
+      {"no state folder", false, false, true, true, "cwd"},
+      {"no state folder, no working directory", false, false, false, true, "tmp"},
+      {"with the data, no working directory", true, true, false, true, "state"},
+      {"nowhere", false, false, false, false, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Scratch s("fallback");
+    const fs::path play = s.dir / "play", state = s.dir / (c.state_ok ? "state" : "blocker/vorna");
+    const fs::path tmp = s.dir / (c.tmp_ok ? "tmp" : "blocker");
+    touch(s.dir / "blocker");  // unmakeable below it, even for root
+    fs::create_directories(s.dir / "tmp");
+    fs::create_directories(play);
+    if (c.data) touch(play / "die.wav");
+    fs::current_path(play);
+    EnvVar tmpdir("TMPDIR", tmp.c_str());
+    choose_maze_file_dir(state.string());
+    if (!c.cwd_ok) fs::remove_all(play);
+
+    Vorna_Field f;
+    testing::internal::CaptureStdout();
+    f.field_init(13, 13);
+    const std::string out = testing::internal::GetCapturedStdout();
+    const fs::path file = play / maze_file();  // a relative one is in `play`
+    const std::string where = std::string(c.where);
+    if (where.empty()) {
+      EXPECT_EQ(out,
+                "ファイル開けない"
+                "ファイルの読み取りエラー\n");
+      EXPECT_TRUE(f.grid.empty());
+      EXPECT_EQ(f.item_list.size(), 2u);  // the stage still starts
+      continue;
+    }
+    EXPECT_EQ(out, "");
+    EXPECT_EQ(f.grid.size(), 13u);
+    EXPECT_TRUE(fs::is_regular_file(file)) << file;
+    const fs::path dir = file.parent_path();
+    if (where != "tmp") {
+      EXPECT_EQ(dir, where == "cwd" ? play : state);
+      continue;
+    }
+    EXPECT_EQ(dir.parent_path(), tmp);
+    EXPECT_EQ(dir.filename().string().rfind("vorna-", 0), 0u) << dir;
+    EXPECT_EQ(fs::status(dir).permissions() & fs::perms::all, fs::perms::owner_all);
+  }
 }

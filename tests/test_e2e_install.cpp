@@ -172,18 +172,54 @@ TEST(E2eInstall, StartedInAFolderWithTheDataItBehavesAsAlways) {
   EXPECT_EQ(game.wait_exit(kStartSeconds), 0) << game.err();
 }
 
-TEST(E2eInstall, AnUnmakeableStateFolderGivesTheFileMessagesAndThePlayGoesOn) {
-  const std::string dir = e2e::make_workdir("installed-no-state", false);
-  const fs::path blocker = dir + "-blocker";
-  fs::remove_all(blocker);
-  std::ofstream(blocker) << "a file where the state folder should be";
-  e2e::Game game(dir, {"XDG_STATE_HOME=" + blocker.string()}, {}, installed_bin());
-  ASSERT_NE(game.window(kStartSeconds), 0UL) << game.err();
-  game.key("s");
-  EXPECT_TRUE(game.wait_for_output("ファイルの読み取りエラー\n", kStartSeconds)) << game.out();
-  EXPECT_EQ(game.out(), "NOW LOADING\u2026\nファイル開けないファイルの読み取りエラー\n");
-  game.key("Up");
-  game.key("q");
-  EXPECT_EQ(game.wait_exit(kStartSeconds), 0) << game.err();
-  EXPECT_FALSE(fs::exists(dir + "/vorna.txt"));
+// A file where the state folder should be: the maze goes to the working directory, and with
+// that removed under the game to a private folder under TMPDIR, gone at exit. With none of
+// them, the file messages, and the play goes on.
+TEST(E2eInstall, AnUnmakeableStateFolderFallsBackToTheWorkingDirectoryThenATemporaryFolder) {
+  struct Case {
+    const char* where;  // "" when nowhere
+    bool cwd_ok, tmp_ok;
+  } const cases[] = {{"cwd", true, true}, {"tmp", false, true}, {"", false, false}};
+  for (const Case& c : cases) {
+    const std::string where = c.where;
+    SCOPED_TRACE(where);
+    const std::string dir = e2e::make_workdir("installed-no-state-" + where, false);
+    const fs::path blocker = dir + "-blocker", tmp = dir + "-tmp";
+    fs::remove_all(tmp);
+    fs::create_directories(tmp);
+    std::ofstream(blocker) << "a file where a folder should be";
+    e2e::Game game(
+        dir,
+        {"XDG_STATE_HOME=" + blocker.string(), "TMPDIR=" + (c.tmp_ok ? tmp : blocker).string()}, {},
+        installed_bin());
+    ASSERT_NE(game.window(kStartSeconds), 0UL) << game.err();
+    if (!c.cwd_ok) fs::remove_all(dir);
+    game.key("s");
+    if (where.empty()) {
+      EXPECT_TRUE(game.wait_for_output("ファイルの読み取りエラー\n", kStartSeconds)) << game.out();
+      EXPECT_EQ(game.out(), "NOW LOADING\u2026\nファイル開けないファイルの読み取りエラー\n");
+      game.key("Up");
+    } else {
+      // The one folder the game made under TMPDIR, else the working directory.
+      const auto maze_file = [&] {
+        for (const auto& e : fs::directory_iterator(tmp)) return e.path() / "vorna.txt";
+        return fs::path(dir) / "vorna.txt";
+      };
+      for (int i = 0; i < 100 && !fs::is_regular_file(maze_file()); ++i) e2e::run("sleep 0.1");
+      const fs::path file = maze_file();
+      EXPECT_EQ(file.parent_path().parent_path() == tmp, where == "tmp") << file;
+      const std::string maze = slurp(file);
+      EXPECT_EQ(std::count(maze.begin(), maze.end(), '\n'), 13) << maze;
+      if (where == "tmp") {
+        EXPECT_EQ(file.parent_path().filename().string().rfind("vorna-", 0), 0u) << file;
+        EXPECT_EQ(fs::status(file.parent_path()).permissions() & fs::perms::all,
+                  fs::perms::owner_all);
+      }
+      EXPECT_EQ(game.out(), "NOW LOADING\u2026\n");
+    }
+    game.key("q");
+    EXPECT_EQ(game.wait_exit(kStartSeconds), 0) << game.err();
+    EXPECT_TRUE(fs::is_empty(tmp)) << "the private folder is removed at exit";
+    EXPECT_EQ(fs::exists(dir + "/vorna.txt"), where == "cwd");
+  }
 }

@@ -1,11 +1,13 @@
 // The Windows platform layer: the wide title on the toolkit's window, the pointer placed in
-// client coordinates, console text readable in files and on a console, the program's folder.
+// client coordinates, console text readable in files and on a console, the program's folder, the
+// folders the game writes in.
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <fcntl.h>
 #include <io.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <utility>
@@ -84,13 +86,25 @@ TEST(PlatformWindows, ConsoleTextIsUtf8InAFileAndWideOnAConsole) {
   EXPECT_EQ(std::wstring(cells, read), expected);
 }
 
-TEST(PlatformWindows, ExecutableDirHoldsTheProgramAndStateGoesToTheWorkingDir) {
+TEST(PlatformWindows, ProgramFolderPerUserStateFolderAndPrivateTemporaryFolders) {
+  namespace fs = std::filesystem;
   const std::string dir = executable_dir();
   ASSERT_FALSE(dir.empty());
   EXPECT_NE(dir.back(), '\\');
-  EXPECT_TRUE(std::filesystem::exists(std::filesystem::u8path(dir + "\\test_platform_windows.exe")))
-      << dir;
-  EXPECT_EQ(user_state_dir(), "");
+  EXPECT_TRUE(fs::exists(fs::u8path(dir + "\\test_platform_windows.exe"))) << dir;
+  const char* local = std::getenv("LOCALAPPDATA");
+  ASSERT_NE(local, nullptr);
+  EXPECT_EQ(user_state_dir(), std::string(local) + "\\Vorna");
+
+  // Each one new, under the user's temporary folder.
+  const fs::path first = fs::u8path(make_private_temp_dir());
+  const fs::path second = fs::u8path(make_private_temp_dir());
+  EXPECT_NE(first, second);
+  for (const fs::path& made : {first, second}) {
+    EXPECT_TRUE(fs::is_directory(made)) << made;
+    EXPECT_EQ(made, fs::temp_directory_path() / made.filename());
+    fs::remove(made);
+  }
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
 // vorna.exe under wine in the test's X server, driven from the host with real X input: the
 // wide title, the title screen's text, 's' to a stage (vorna.txt in CRLF, the 3D view), 'q',
-// and the window's close message. Set by CTest: VORNA_EXE, VORNA_RUN_DIR, VORNA_WINE and the
-// wine prefix variables.
+// the game started from a folder without its data, and the window's close message. Set by CTest:
+// VORNA_EXE, VORNA_RUN_DIR, VORNA_WINE and the wine prefix variables.
 #include <gtest/gtest.h>
 // After gtest: Xlib's macros (None, Bool, Status) would clash with its names.
 #include <X11/Xatom.h>
@@ -11,6 +11,7 @@
 #include <spawn.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -68,14 +69,33 @@ struct Frame {
   }
 };
 
-// One run of vorna.exe in a fresh working directory with the data files.
+// The story text scrolls in over white: dark text pixels on a white page.
+int text_pixels(const Frame& f) {
+  return f.count([](int r, int g, int b) { return r < 80 && g < 80 && b < 80; });
+}
+bool title_page(const Frame& f) {
+  return text_pixels(f) > 200 && f.white() > 500 * 500 * 8 / 10;
+}
+
+// Each "%LOCALAPPDATA%\Vorna" of the wine prefix (one per user there).
+std::vector<fs::path> local_app_data_dirs() {
+  std::vector<fs::path> dirs;
+  std::error_code ec;
+  for (const auto& user : fs::directory_iterator(env("WINEPREFIX") + "/drive_c/users", ec))
+    dirs.push_back(user.path() / "AppData/Local/Vorna");
+  return dirs;
+}
+
+// One run of vorna.exe in a fresh working directory, with the data files (`data`) or without,
+// so the game has to find them beside vorna.exe.
 class WineGame {
  public:
-  explicit WineGame(const std::string& name) : dir_(fs::current_path() / ("wine-" + name)) {
+  explicit WineGame(const std::string& name, bool data = true)
+      : dir_(fs::current_path() / ("wine-" + name)) {
     fs::remove_all(dir_);
     fs::create_directories(dir_);
     for (const char* file : {"shnm16.f1b", "bgm.mid", "dfog.wav", "life.wav", "die.wav"})
-      fs::copy_file(fs::path(env("VORNA_RUN_DIR")) / file, dir_ / file);
+      if (data) fs::copy_file(fs::path(env("VORNA_RUN_DIR")) / file, dir_ / file);
     display_ = XOpenDisplay(nullptr);
     // wine's output goes to files: its background processes would hold a pipe open.
     const std::string command = "cd " + quote(dir_.string()) + " && exec " +
@@ -215,15 +235,10 @@ TEST(WineE2e, TitleTextThenStageFromCrlfFileThenQuitsOnQ) {
   for (int i = 0; i < 100 && game.utf8_property("_NET_WM_NAME") != kTitle; ++i) pause_ms(100);
   EXPECT_EQ(game.utf8_property("_NET_WM_NAME"), kTitle);
 
-  // The story text scrolls in over white: dark text pixels on a white page.
-  auto text = [](const Frame& f) {
-    return f.count([](int r, int g, int b) { return r < 80 && g < 80 && b < 80; });
-  };
-  Frame title = game.shot_until(
-      [&](const Frame& f) { return text(f) > 200 && f.white() > 500 * 500 * 8 / 10; });
+  Frame title = game.shot_until(title_page);
   ASSERT_EQ(title.width, 500);
   ASSERT_EQ(title.height, 500);
-  EXPECT_GT(text(title), 200);
+  EXPECT_GT(text_pixels(title), 200);
   EXPECT_GT(title.white(), 500 * 500 * 8 / 10);
 
   // 's': a 13 x 13 maze written in text mode (CRLF here), read back into a 3D view that
@@ -249,6 +264,28 @@ TEST(WineE2e, TitleTextThenStageFromCrlfFileThenQuitsOnQ) {
   game.key("q");
   EXPECT_EQ(game.wait_exit(), 0) << game.err();
   // The console line as UTF-8 bytes in a redirected file, with the text-mode line end.
+  EXPECT_EQ(game.out(), "NOW LOADING\u2026\r\n");
+}
+
+// From a shortcut's other "Start in" folder: the text from the font beside vorna.exe, and the
+// maze file in %LOCALAPPDATA%\Vorna, as the README says.
+TEST(WineE2e, StartedFromAnotherFolderItFindsItsDataBesideTheExe) {
+  for (const fs::path& dir : local_app_data_dirs()) fs::remove_all(dir);
+  WineGame game("elsewhere", false);
+  ASSERT_NE(game.window(), 0UL) << game.err();
+  EXPECT_TRUE(title_page(game.shot_until(title_page))) << "the font was not found";
+  game.key("s");
+  const auto written = [] {
+    for (const fs::path& dir : local_app_data_dirs())
+      if (fs::is_regular_file(dir / "vorna.txt")) return dir / "vorna.txt";
+    return fs::path();
+  };
+  for (int i = 0; i < kSeconds * 10 && written().empty(); ++i) pause_ms(100);
+  const std::string maze = slurp(written());
+  EXPECT_EQ(std::count(maze.begin(), maze.end(), '\n'), 13) << game.out() << game.err();
+  EXPECT_FALSE(fs::exists(game.dir() / "vorna.txt"));
+  game.key("q");
+  EXPECT_EQ(game.wait_exit(), 0) << game.err();
   EXPECT_EQ(game.out(), "NOW LOADING\u2026\r\n");
 }
 

@@ -1,0 +1,2 @@
+// GLUT under its classic name: the same shapes.
+#include <GL/freeglut.h>

@@ -1,0 +1,235 @@
+#include "backend.h"
+
+#include <GLES2/gl2.h>
+
+#include <cstddef>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace glfixed {
+namespace es {
+namespace {
+
+// Fog as fixed-function GL applies it per fragment: exp of the interpolated distance.
+const char* const kVertexShader = R"(
+attribute vec4 a_pos;
+attribute vec4 a_color;
+attribute float a_fog;
+attribute vec2 a_uv;
+uniform vec2 u_atlas;
+varying vec4 v_color;
+varying float v_fog;
+varying vec2 v_uv;
+void main() {
+  gl_Position = a_pos;
+  v_color = a_color;
+  v_fog = a_fog;
+  v_uv = a_uv * u_atlas;
+}
+)";
+
+const char* const kTriangleShader = R"(
+precision highp float;
+uniform vec4 u_fog_color;
+varying vec4 v_color;
+varying float v_fog;
+void main() {
+  float f = clamp(exp(-v_fog), 0.0, 1.0);
+  gl_FragColor = vec4(mix(u_fog_color.rgb, v_color.rgb, f), v_color.a);
+}
+)";
+
+const char* const kBitmapShader = R"(
+precision highp float;
+uniform vec4 u_fog_color;
+uniform sampler2D u_atlas_tex;
+varying vec4 v_color;
+varying float v_fog;
+varying vec2 v_uv;
+void main() {
+  if (texture2D(u_atlas_tex, v_uv).r < 0.5) discard;
+  float f = clamp(exp(-v_fog), 0.0, 1.0);
+  gl_FragColor = vec4(mix(u_fog_color.rgb, v_color.rgb, f), v_color.a);
+}
+)";
+
+struct Program {
+  GLuint id = 0;
+  GLint pos = -1, color = -1, fog = -1, uv = -1;
+  GLint fog_color = -1, atlas = -1, atlas_tex = -1;
+};
+
+GLuint compile(GLenum type, const char* source) {
+  const GLuint s = glCreateShader(type);
+  glShaderSource(s, 1, &source, nullptr);
+  glCompileShader(s);
+  GLint ok = 0;
+  glGetShaderiv(s, GL_COMPILE_STATUS, &ok);
+  if (!ok) {
+    char log[1024];
+    glGetShaderInfoLog(s, sizeof log, nullptr, log);
+    std::fprintf(stderr, "glfixed: shader: %s\n", log);
+    std::abort();
+  }
+  return s;
+}
+
+Program link(const char* fragment) {
+  Program p;
+  p.id = glCreateProgram();
+  glAttachShader(p.id, compile(GL_VERTEX_SHADER, kVertexShader));
+  glAttachShader(p.id, compile(GL_FRAGMENT_SHADER, fragment));
+  glLinkProgram(p.id);
+  GLint ok = 0;
+  glGetProgramiv(p.id, GL_LINK_STATUS, &ok);
+  if (!ok) {
+    std::fputs("glfixed: shader program does not link\n", stderr);
+    std::abort();
+  }
+  p.pos = glGetAttribLocation(p.id, "a_pos");
+  p.color = glGetAttribLocation(p.id, "a_color");
+  p.fog = glGetAttribLocation(p.id, "a_fog");
+  p.uv = glGetAttribLocation(p.id, "a_uv");
+  p.fog_color = glGetUniformLocation(p.id, "u_fog_color");
+  p.atlas = glGetUniformLocation(p.id, "u_atlas");
+  p.atlas_tex = glGetUniformLocation(p.id, "u_atlas_tex");
+  return p;
+}
+
+struct Backend {
+  Program triangles, bitmaps;
+  GLuint buffer = 0;
+  GLuint atlas = 0;
+  const Program* bound = nullptr;
+  Draw_state applied;
+  bool state_known = false;
+
+  Backend() {
+    triangles = link(kTriangleShader);
+    bitmaps = link(kBitmapShader);
+    glGenBuffers(1, &buffer);
+    glBindBuffer(GL_ARRAY_BUFFER, buffer);
+    glGenTextures(1, &atlas);
+    glBindTexture(GL_TEXTURE_2D, atlas);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_LUMINANCE, kAtlasSize, kAtlasSize, 0, GL_LUMINANCE,
+                 GL_UNSIGNED_BYTE, nullptr);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+  }
+
+  void apply(const Draw_state& s) {
+    if (state_known && s == applied) return;
+    if (!state_known || s.depth_test != applied.depth_test) {
+      if (s.depth_test)
+        glEnable(GL_DEPTH_TEST);
+      else
+        glDisable(GL_DEPTH_TEST);
+    }
+    if (!state_known || std::memcmp(s.viewport, applied.viewport, sizeof s.viewport) != 0)
+      glViewport(s.viewport[0], s.viewport[1], s.viewport[2], s.viewport[3]);
+    applied = s;
+    state_known = true;
+    bound = nullptr;  // the fog colour goes with the program
+  }
+
+  void use(const Program& p, const Draw_state& s) {
+    apply(s);
+    if (bound == &p) return;
+    glUseProgram(p.id);
+    glUniform4fv(p.fog_color, 1, s.fog_color);
+    bound = &p;
+  }
+};
+
+Backend& backend() {
+  static Backend* b = new Backend();  // lives as long as the context: never torn down
+  return *b;
+}
+
+void attrib(GLint location, int size, std::size_t stride, std::size_t offset) {
+  if (location < 0) return;
+  glEnableVertexAttribArray(static_cast<GLuint>(location));
+  glVertexAttribPointer(static_cast<GLuint>(location), size, GL_FLOAT, GL_FALSE,
+                        static_cast<GLsizei>(stride), reinterpret_cast<const void*>(offset));
+}
+
+}  // namespace
+
+bool Draw_state::operator==(const Draw_state& o) const {
+  return depth_test == o.depth_test && std::memcmp(fog_color, o.fog_color, sizeof fog_color) == 0 &&
+         std::memcmp(viewport, o.viewport, sizeof viewport) == 0;
+}
+
+void draw_triangles(const Vertex* v, int count, const Draw_state& state) {
+  Backend& b = backend();
+  b.use(b.triangles, state);
+  glBindBuffer(GL_ARRAY_BUFFER, b.buffer);
+  glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(sizeof(Vertex)) * count, v, GL_STREAM_DRAW);
+  attrib(b.triangles.pos, 4, sizeof(Vertex), offsetof(Vertex, pos));
+  attrib(b.triangles.color, 4, sizeof(Vertex), offsetof(Vertex, color));
+  attrib(b.triangles.fog, 1, sizeof(Vertex), offsetof(Vertex, fog));
+  glDrawArrays(GL_TRIANGLES, 0, count);
+}
+
+void draw_bitmaps(const Bitmap_vertex* v, int count, const Draw_state& state) {
+  Backend& b = backend();
+  const bool first = b.bound != &b.bitmaps;
+  b.use(b.bitmaps, state);
+  if (first) {
+    glUniform1i(b.bitmaps.atlas_tex, 0);
+    glUniform2f(b.bitmaps.atlas, 1.0f / kAtlasSize, 1.0f / kAtlasSize);
+  }
+  glActiveTexture(GL_TEXTURE0);
+  glBindTexture(GL_TEXTURE_2D, b.atlas);
+  glBindBuffer(GL_ARRAY_BUFFER, b.buffer);
+  glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(sizeof(Bitmap_vertex)) * count, v,
+               GL_STREAM_DRAW);
+  attrib(b.bitmaps.pos, 4, sizeof(Bitmap_vertex), offsetof(Bitmap_vertex, pos));
+  attrib(b.bitmaps.color, 4, sizeof(Bitmap_vertex), offsetof(Bitmap_vertex, color));
+  attrib(b.bitmaps.fog, 1, sizeof(Bitmap_vertex), offsetof(Bitmap_vertex, fog));
+  attrib(b.bitmaps.uv, 2, sizeof(Bitmap_vertex), offsetof(Bitmap_vertex, uv));
+  glDrawArrays(GL_TRIANGLES, 0, count);
+  // The triangle program has no a_uv: leave no array enabled that it does not feed.
+  if (b.bitmaps.uv >= 0) glDisableVertexAttribArray(static_cast<GLuint>(b.bitmaps.uv));
+}
+
+void atlas_upload(int x, int y, int width, int height, const std::uint8_t* texels) {
+  Backend& b = backend();
+  glActiveTexture(GL_TEXTURE0);
+  glBindTexture(GL_TEXTURE_2D, b.atlas);
+  glTexSubImage2D(GL_TEXTURE_2D, 0, x, y, width, height, GL_LUMINANCE, GL_UNSIGNED_BYTE, texels);
+}
+
+void clear(unsigned mask, const float color[4]) {
+  Backend& b = backend();
+  (void)b;
+  glClearColor(color[0], color[1], color[2], color[3]);
+  GLbitfield es_mask = 0;
+  if (mask & 0x4000u) es_mask |= GL_COLOR_BUFFER_BIT;
+  if (mask & 0x0100u) es_mask |= GL_DEPTH_BUFFER_BIT;
+  glClear(es_mask);
+}
+
+void read_rgba(int x, int y, int width, int height, std::uint8_t* rgba) {
+  glPixelStorei(GL_PACK_ALIGNMENT, 1);
+  glReadPixels(x, y, width, height, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
+}
+
+void finish() {
+  glFinish();
+}
+
+void flush() {
+  glFlush();
+}
+
+const unsigned char* get_string(unsigned name) {
+  return glGetString(name);
+}
+
+}  // namespace es
+}  // namespace glfixed

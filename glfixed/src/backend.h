@@ -1,0 +1,48 @@
+// The only part of glfixed that talks to OpenGL ES 2.0: shaders, one vertex buffer, the glyph
+// atlas, and the few frame operations. Everything fixed-function happens before, on the CPU.
+#pragma once
+
+#include <cstdint>
+
+namespace glfixed {
+namespace es {
+
+// A lit, transformed vertex: clip-space position, clamped colour, density times fog distance.
+struct Vertex {
+  float pos[4];
+  float color[4];
+  float fog;
+};
+
+// A corner of a bitmap's quad; u, v address the glyph atlas in texels.
+struct Bitmap_vertex {
+  float pos[4];
+  float color[4];
+  float fog;
+  float uv[2];
+};
+
+// What a draw needs besides its vertices; a change between primitives ends a batch.
+struct Draw_state {
+  bool depth_test = false;
+  float fog_color[4] = {0.0f, 0.0f, 0.0f, 0.0f};
+  int viewport[4] = {0, 0, 0, 0};
+  bool operator==(const Draw_state& o) const;
+  bool operator!=(const Draw_state& o) const { return !(*this == o); }
+};
+
+void draw_triangles(const Vertex* v, int count, const Draw_state& state);
+void draw_bitmaps(const Bitmap_vertex* v, int count, const Draw_state& state);
+
+// The glyph atlas: a square single-channel texture; 255 marks a set bit.
+constexpr int kAtlasSize = 512;
+void atlas_upload(int x, int y, int width, int height, const std::uint8_t* texels);
+
+void clear(unsigned mask, const float color[4]);
+void read_rgba(int x, int y, int width, int height, std::uint8_t* rgba);
+void finish();
+void flush();
+const unsigned char* get_string(unsigned name);
+
+}  // namespace es
+}  // namespace glfixed
