@@ -69,3 +69,8 @@ std::string executable_dir() {
 std::string user_state_dir() {
   return "";
 }
+
+// The page's working folder, in memory, always takes the maze file: no fallback is needed.
+std::string make_private_temp_dir() {
+  return "";
+}
