@@ -65,8 +65,9 @@ def main():
         total, total_gz = total + len(data), total_gz + packed
         print("  %-24s %10d %10d" % (name, len(data), packed))
     print("  %-24s %10d %10d" % ("total", total, total_gz))
-    print("first frame after navigation, %d loads (ms): median %.0f, min %.0f, max %.0f" %
-          (LOADS, statistics.median(first), min(first), max(first)))
+    print("first frame after navigation, %d loads, nothing cached (ms): median %.0f, min %.0f, "
+          "max %.0f\n  %s" % (LOADS, statistics.median(first), min(first), max(first),
+                             " ".join("%.0f" % t for t in first)))
 
 
 if __name__ == "__main__":

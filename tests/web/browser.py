@@ -70,6 +70,10 @@ class Browser:
         self.hook = None
         for domain in ("Page", "Runtime"):
             self.send(domain + ".enable")
+        self.resize(width, height)
+
+    def resize(self, width, height):
+        self.size = (width, height)
         self.send("Emulation.setDeviceMetricsOverride",
                   {"width": width, "height": height, "deviceScaleFactor": 1, "mobile": False})
 
@@ -142,7 +146,8 @@ class Browser:
         dom_code = {" ": "Space"}.get(key, key if len(key) > 1 else "Key" + key.upper())
         event = {"key": key, "code": dom_code, "windowsVirtualKeyCode": code,
                  "nativeVirtualKeyCode": code}
-        self.send("Input.dispatchKeyEvent", {"type": "keyDown", "text": text, **event})
+        self.send("Input.dispatchKeyEvent", {"type": "keyDown" if text else "rawKeyDown",
+                                             "text": text, **event})
         self.send("Input.dispatchKeyEvent", {"type": "keyUp", **event})
 
     def click(self, x, y):
