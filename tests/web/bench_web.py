@@ -10,6 +10,7 @@ import gzip
 import os
 import statistics
 import sys
+import tempfile
 
 from browser import Browser, Server, run_native_scenes
 from test_web import SCENARIO, hooks
@@ -30,8 +31,8 @@ def main():
     web_build, host_build = (os.path.abspath(a) for a in sys.argv[1:3])
     count = sys.argv[3] if len(sys.argv) > 3 else "30"
     native = frames(run_native_scenes(os.path.join(host_build, "tests", "web_scenes"),
-                                      os.path.join(host_build, "run"),
-                                      ["bench", SCENARIO, count]).splitlines())
+                                      os.path.join(host_build, "run"), ["bench", SCENARIO, count],
+                                      tempfile.mkdtemp(prefix="vorna-bench-")).splitlines())
     server = Server(web_build)
     browser = Browser()
     try:

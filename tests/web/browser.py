@@ -210,13 +210,10 @@ def on_edge(rgb, pixel, width):
                for k in range(3))
 
 
-def run_native_scenes(scenes_bin, run_dir, args):
-    """The native scene program in a folder of its own holding the data files, under Xvfb."""
-    work = tempfile.mkdtemp(prefix="vorna-scenes-")
+def run_native_scenes(scenes_bin, run_dir, args, work):
+    """The native scene program under Xvfb in `work`, beside links to the data files."""
     for name in os.listdir(run_dir):
         if not os.access(os.path.join(run_dir, name), os.X_OK):
             os.symlink(os.path.join(run_dir, name), os.path.join(work, name))
-    out = subprocess.run(["xvfb-run", "-a", "-s", "-screen 0 1280x1024x24", scenes_bin, *args],
-                         cwd=work, stdout=subprocess.PIPE, text=True, check=True).stdout
-    shutil.rmtree(work, ignore_errors=True)
-    return out
+    return subprocess.run(["xvfb-run", "-a", "-s", "-screen 0 1280x1024x24", scenes_bin, *args],
+                          cwd=work, stdout=subprocess.PIPE, text=True, check=True).stdout

@@ -70,7 +70,9 @@ class Run:
     def walk(self, browser, server, steps, seed):
         native = tempfile.mkdtemp(prefix="vorna-native-")
         run_native_scenes(os.path.join(self.host_build, "tests", "web_scenes"),
-                          os.path.join(self.host_build, "run"), ["pictures", SCENARIO, native])
+                          os.path.join(self.host_build, "run"), ["pictures", SCENARIO, native],
+                          native)
+        self.native = native
         self.page(browser, server, seed=seed, hold=True)
         browser.wait_for("window.vornaTest.frames > 0")
         rect = ("(function(){var r=document.getElementById('canvas').getBoundingClientRect();"
@@ -136,6 +138,10 @@ class Run:
             green = sum(1 for i in range(0, len(self.last), 3)
                         if self.last[i + 1] > 100 and self.last[i] < 80 and self.last[i + 2] < 80)
             self.expect(green > 1000, "the click shows green (%d pixels)" % green)
+        elif what == "mazefile":  # written and read back in the page's memory, as natively
+            with open(os.path.join(self.native, "vorna.txt"), encoding="ascii") as f:
+                self.expect(browser.js("FS.readFile('vorna.txt', {encoding: 'utf8'})") == f.read(),
+                            "vorna.txt in the page's memory: the native build's maze")
         elif what == "noscroll":  # in a window too small for the page
             width, height = browser.size
             browser.resize(width, 300)
