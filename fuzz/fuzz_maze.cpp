@@ -1,5 +1,6 @@
-// The maze file reader and the field's set-up fed any bytes as "vorna.txt" and any requested
-// sizes; now and then the whole set-up with generation, whose result must be a proper maze.
+// The maze file reader, the field's set-up and the sight pass fed any bytes as "vorna.txt" and any
+// requested sizes and eyes; now and then the whole set-up with generation, whose result must be a
+// proper maze.
 #include <unistd.h>
 
 #include <cstdint>
@@ -9,6 +10,7 @@
 #include <sstream>
 #include <string>
 
+#include "maze/field_sight.h"
 #include "maze/maze_file.h"
 #include "maze/maze_gen.h"
 #include "maze/vorna_field.h"
@@ -32,10 +34,12 @@ void check_generated(const Vorna_Field& field, int width, int height) {
   if (field.item_list.size() != 2) std::abort();
 }
 
-// Moves and goal checks anywhere in and around the field.
+// Moves, goal checks and the sight pass from anywhere in and around the field.
 void probe(Vorna_Field& field, const uint8_t* data, size_t size) {
+  Grid_sight sight;
   for (size_t i = 0; i + 1 < size && i < 64; i += 2) {
     const VECTORD at{(data[i] - 16) * 0.9, 1.0, (data[i + 1] - 16) * 0.9};
+    sight.compute(field.grid, at.x, at.z);
     field.move_enable(at);
     field.is_goal(at);
     for (field_object* item : field.item_list) item->stumb(at);

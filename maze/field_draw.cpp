@@ -33,7 +33,7 @@ Sight& sight_of_current_camera(const std::vector<std::vector<char>>& grid) {
   sight.volume.set(projection, modelview);
   double x, y, z;
   if (sight.volume.eye(&x, &y, &z) && y > kWallBottom + kEyeMargin && y < kWallTop - kEyeMargin)
-    sight.cells.compute(grid, x, z);
+    sight.cells.compute(grid, x, z, sight.volume.near_box());
   else
     sight.cells.see_all();  // from above, or a parallel view: walls hide nothing for sure
   return sight;
@@ -77,9 +77,11 @@ int Vorna_Field::field_draw() {
   Sight* sight = nullptr;
   if (skip_unseen) sight = &sight_of_current_camera(grid);
 
-  // Checkered floor, one batch. The tiles are offset half a cell from the wall blocks.
+  // Checkered floor, a draw per tile, offset half a cell from the wall blocks. Mesa chooses its
+  // vertex path (clipping or not) per draw, and its rounding with it: one batch would shade a
+  // tile differently depending on which neighbours were skipped. Each tile is translated to its
+  // place, and the matrix change ends Mesa's draw, so a tile comes out the same either way.
   int material = -1;  // ground entry set last
-  glBegin(GL_QUADS);
   glNormal3d(0.0, 1.0, 0.0);
   for (int i = 0; i < n; ++i) {
     const double z0 = CELL_SIZE * i;
@@ -91,14 +93,18 @@ int Vorna_Field::field_draw() {
       if (sight && !sight->box(x0, -0.5, z0, x1, -0.5, z1)) continue;
       material = (i + j) % 2;
       set_material(ground[material]);
-      glVertex3d(x0, -0.5, z0);
-      glVertex3d(x0, -0.5, z1);
-      glVertex3d(x1, -0.5, z1);
-      glVertex3d(x1, -0.5, z0);
+      glPushMatrix();
+      glTranslated(x0, -0.5, z0);
+      glBegin(GL_QUADS);
+      glVertex3d(0.0, 0.0, 0.0);
+      glVertex3d(0.0, 0.0, CELL_SIZE);
+      glVertex3d(CELL_SIZE, 0.0, CELL_SIZE);
+      glVertex3d(CELL_SIZE, 0.0, 0.0);
+      glEnd();
+      glPopMatrix();
       ++drawn.tiles;
     }
   }
-  glEnd();
   // Walls keep the last tile's material, (n-1, n-1), always a dark one, even if it was skipped.
   if (material != 0) set_material(ground[0]);
 

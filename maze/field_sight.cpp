@@ -89,6 +89,36 @@ bool View_volume::eye(double* x, double* y, double* z) const {
   return true;
 }
 
+Plan_box View_volume::near_box() const {
+  Plan_box box;
+  if (!has_eye_) return box;
+  box = {eye_[0], eye_[2], eye_[0], eye_[2]};
+  // The corners: where the near plane meets a side plane and the bottom or top plane.
+  const double* n1 = plane_[4];
+  for (const double* n2 : {plane_[0], plane_[1]})
+    for (const double* n3 : {plane_[2], plane_[3]}) {
+      const double* n[3] = {n1, n2, n3};
+      double cross[3][3];  // n[i+1] x n[i+2]
+      for (int i = 0; i < 3; ++i) {
+        const double* a = n[(i + 1) % 3];
+        const double* b = n[(i + 2) % 3];
+        cross[i][0] = a[1] * b[2] - a[2] * b[1];
+        cross[i][1] = a[2] * b[0] - a[0] * b[2];
+        cross[i][2] = a[0] * b[1] - a[1] * b[0];
+      }
+      const double det = n1[0] * cross[0][0] + n1[1] * cross[0][1] + n1[2] * cross[0][2];
+      if (std::fabs(det) < 1e-12) return {-1e9, -1e9, 1e9, 1e9};  // no corner: all of it
+      double corner[3];
+      for (int j = 0; j < 3; ++j)
+        corner[j] = -(n[0][3] * cross[0][j] + n[1][3] * cross[1][j] + n[2][3] * cross[2][j]) / det;
+      box.x0 = std::min(box.x0, corner[0]);
+      box.x1 = std::max(box.x1, corner[0]);
+      box.z0 = std::min(box.z0, corner[2]);
+      box.z1 = std::max(box.z1, corner[2]);
+    }
+  return box;
+}
+
 void Grid_sight::Arcs::add(double lo, double hi) {
   if (lo <= hi) {
     add_plain(lo, hi);
@@ -140,7 +170,8 @@ void Grid_sight::see_all() {
 bool Grid_sight::wall(int r, int c) const {
   const auto& g = *grid_;
   return r >= 0 && c >= 0 && static_cast<size_t>(r) < g.size() &&
-         static_cast<size_t>(c) < g[r].size() && g[r][c] == '#';
+         static_cast<size_t>(c) < g[r].size() && g[r][c] == '#' &&
+         !(r >= open_r0_ && r <= open_r1_ && c >= open_c0_ && c <= open_c1_);
 }
 
 void Grid_sight::span(double x0, double z0, double x1, double z1, double* lo, double* hi) const {
@@ -163,8 +194,11 @@ void Grid_sight::span(double x0, double z0, double x1, double z1, double* lo, do
   }
 }
 
-void Grid_sight::compute(const std::vector<std::vector<char>>& grid, double eye_x, double eye_z) {
+void Grid_sight::compute(const std::vector<std::vector<char>>& grid, double eye_x, double eye_z,
+                         const Plan_box& open) {
   grid_ = &grid;
+  open_r0_ = open_c0_ = 0;
+  open_r1_ = open_c1_ = -1;
   if (!(std::fabs(eye_x) < 1e6 && std::fabs(eye_z) < 1e6)) {  // also NaN: no cell to start from
     see_all();
     return;
@@ -192,6 +226,21 @@ void Grid_sight::compute(const std::vector<std::vector<char>>& grid, double eye_
       }
     }
 
+  // From here on, walls that meet the open box, kEdge in hand, hide nothing; a box reaching far
+  // past the grid is cut down to it before the conversion.
+  auto first = [&](double v) {
+    return static_cast<int>(std::ceil(std::clamp((v - kEdge - kHalf) / kCell, -1.0, 1.0 + size_)));
+  };
+  auto last = [&](double v) {
+    return static_cast<int>(std::floor(std::clamp((v + kEdge + kHalf) / kCell, -1.0, 1.0 + size_)));
+  };
+  if (open.x0 <= open.x1 && open.z0 <= open.z1) {
+    open_c0_ = first(open.x0);
+    open_c1_ = last(open.x1);
+    open_r0_ = first(open.z0);
+    open_r1_ = last(open.z1);
+  }
+
   // A side is an outline edge unless another wall continues beyond it; a shared side seen
   // edge-on (the eye on its line) is treated as an outline too, as the faces meet there only
   // up to rounding.
@@ -214,8 +263,8 @@ void Grid_sight::compute(const std::vector<std::vector<char>>& grid, double eye_
         if (r == er - k || r == er + k) {
           for (int c = c0; c <= c1; ++c) visit(r, c);
         } else {  // only the ring's two sides
-          if (ec - k >= 0) visit(r, ec - k);
-          if (k > 0 && ec + k < size_) visit(r, ec + k);
+          if (ec - k >= 0 && ec - k < size_) visit(r, ec - k);
+          if (k > 0 && ec + k >= 0 && ec + k < size_) visit(r, ec + k);
         }
       }
     };

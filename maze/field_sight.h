@@ -7,6 +7,11 @@
 // the maze cells that walls leave in sight. Both answers are conservative: "seen" may be
 // wrong, "not seen" never is.
 
+// A rectangle in plan: x across, z along the maze rows. Empty while x0 > x1.
+struct Plan_box {
+  double x0 = 1.0, z0 = 1.0, x1 = 0.0, z1 = 0.0;
+};
+
 // The view volume of OpenGL column-major projection and model-view matrices.
 class View_volume {
  public:
@@ -15,6 +20,9 @@ class View_volume {
   bool may_see(double x0, double y0, double z0, double x1, double y1, double z1) const;
   // The centre of projection in world space; false for a parallel projection.
   bool eye(double* x, double* y, double* z) const;
+  // In plan, a box around the eye and the near rectangle: the near plane may cut open what
+  // stands in it, and sight lines pass through the cut. Empty for a parallel projection.
+  Plan_box near_box() const;
 
  private:
   double plane_[6][4] = {};
@@ -29,7 +37,9 @@ class Grid_sight {
  public:
   // Every cell seen: what holds before the first compute and where nothing can be skipped.
   void see_all();
-  void compute(const std::vector<std::vector<char>>& grid, double eye_x, double eye_z);
+  // Walls meeting `open` hide nothing: the near plane may cut them open.
+  void compute(const std::vector<std::vector<char>>& grid, double eye_x, double eye_z,
+               const Plan_box& open = {});
 
   // Cells outside the grid count as seen.
   bool cell(int r, int c) const;
@@ -52,11 +62,13 @@ class Grid_sight {
     std::vector<std::pair<double, double>> arcs_;
   };
 
+  // A wall that hides what lies behind it.
   bool wall(int r, int c) const;
   // The angles, seen from the eye, that the square [x0, x1] x [z0, z1] spans.
   void span(double x0, double z0, double x1, double z1, double* lo, double* hi) const;
 
   const std::vector<std::vector<char>>* grid_ = nullptr;
+  int open_r0_ = 0, open_r1_ = -1, open_c0_ = 0, open_c1_ = -1;  // cells of walls that hide nothing
   bool all_ = true;
   int size_ = 0;  // cells tracked: [0, size_) in both directions
   std::vector<char> seen_;

@@ -1,6 +1,7 @@
 #include "support/gl_window.h"
 
 #include <GL/freeglut.h>
+#include <gtest/gtest.h>
 
 #include <chrono>
 #include <thread>
@@ -23,6 +24,20 @@ void pump_until(Done done) {
     glutMainLoopEvent();
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
   }
+}
+
+// Whether a clear shows in every pixel of a width x height read-back. Leaves the back buffer
+// cleared, the clear colour as it was.
+bool clear_fills(int width, int height) {
+  GLfloat was[4];
+  glGetFloatv(GL_COLOR_CLEAR_VALUE, was);
+  glClearColor(0.0f, 1.0f, 0.0f, 1.0f);
+  glClear(GL_COLOR_BUFFER_BIT);
+  glClearColor(was[0], was[1], was[2], was[3]);
+  const Frame f = read_back_buffer();
+  return f.width == width && f.height == height && f.count(0, 0, width, height, [](const Rgb& c) {
+    return c == Rgb{0, 255, 0};
+  }) == width * height;
 }
 
 }  // namespace
@@ -51,6 +66,15 @@ void open_window(int width, int height) {
     pump_until(sized);
   }
   glViewport(0, 0, width, height);
+  // Mesa takes a new window size only at a buffer swap: until then drawing and read-back stop
+  // at the old size.
+  pump_until([&] {
+    glutSwapBuffers();
+    glutMainLoopEvent();
+    return clear_fills(width, height);
+  });
+  if (!clear_fills(width, height))
+    ADD_FAILURE() << "the GL window does not take the size " << width << " x " << height;
 }
 
 Rgb Frame::at(int x, int y) const {

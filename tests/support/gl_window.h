@@ -8,6 +8,7 @@
 namespace gltest {
 
 // Opens the window on first use, later only resizes it; sets the viewport to the whole window.
+// Fails the running test unless the drawing then covers exactly width x height pixels.
 void open_window(int width = 500, int height = 500);
 
 // open_window, then the GL state the game's start-up sets: white clear colour, depth test,
