@@ -159,20 +159,27 @@ class Run:
             dark = sum(1 for i in range(0, len(self.last), 3) if max(self.last[i:i + 3]) < 80)
             self.expect(dark > 200, "the game-over page has near-black text (%d pixels)" % dark)
         elif what == "ended":
-            browser.wait_for("!document.getElementById('message').hidden", 10)
+            browser.wait_for("getComputedStyle(document.getElementById('message')).display != 'none'",
+                             10)
             frames = browser.js("vornaTest.frames")
             browser.js("vornaTest.tick(5)")
             browser.js("vornaTest.nextFrame()")
             self.expect("reload" in browser.js("document.getElementById('message').textContent").lower()
+                        and not self.shows(browser, "canvas")
                         and browser.js("vornaTest.frames") == frames
                         and browser.js("Module.vornaAudio.ctx") is None,
                         "q: the loop and the sound stop, the page says the game ended")
             self.expect(not browser.exceptions(), "no uncaught exception in the page")
 
+    @staticmethod
+    def shows(browser, element):
+        return browser.js("getComputedStyle(document.getElementById('%s')).display != 'none'"
+                          % element)
+
     def without(self, browser, server):
         self.page(browser, server, noWebGL=True)
         self.expect("WebGL" in browser.js("document.getElementById('message').textContent")
-                    and browser.js("document.getElementById('canvas').hidden"),
+                    and self.shows(browser, "message") and not self.shows(browser, "canvas"),
                     "without WebGL: a message on the page")
         self.page(browser, server, noWebAudio=True, hold=True)
         browser.wait_for("window.vornaTest.frames > 0")
