@@ -110,7 +110,7 @@ double frame_ms(int size, bool overhead, int frames) {
   ps->statetransfer_init(&sys);
   ps->field.field_init(size, size);
   if (overhead) sys.keyboard('b', 0, 0);
-  for (int i = 0; i < 10; ++i) sys.display();  // a software GPU readies its code on first use
+  for (int i = 0; i < 3; ++i) sys.display();
   glFinish();
   std::vector<double> ms;
   unsigned char pixel[4];
@@ -153,9 +153,12 @@ int main(int argc, char** argv) {
       const char* view;
       int size;
     } scenes[] = {{"eye", 13}, {"eye", 53}, {"eye", 99}, {"overhead", 13}, {"overhead", 99}};
-    for (const auto& s : scenes)
-      std::printf("bench %s %d %.3f\n", s.view, s.size,
-                  frame_ms(s.size, std::string(s.view) == "overhead", frames));
+    // A first pass readies every scene's code, in the GPU process too; the second is measured.
+    for (int pass = 0; pass < 2; ++pass)
+      for (const auto& s : scenes) {
+        const double ms = frame_ms(s.size, std::string(s.view) == "overhead", pass ? frames : 3);
+        if (pass) std::printf("bench %s %d %.3f\n", s.view, s.size, ms);
+      }
     std::fflush(stdout);
   }
   return 0;
