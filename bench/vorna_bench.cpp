@@ -102,7 +102,6 @@ void BM_Frame(benchmark::State& state, View view) {
   g_median_ms[{view, n}] = median;
   state.counters["median_ms"] = median;
   state.counters["max_ms"] = frame_ms.back();
-  state.counters["tiles"] = Vorna_Field::drawn.tiles;
   state.counters["walls"] = Vorna_Field::drawn.walls;
   state.SetLabel(std::to_string(ps->field.grid.size()) + "x" +
                  std::to_string(ps->field.grid.empty() ? 0 : ps->field.grid[0].size()));
@@ -178,10 +177,8 @@ void count_mid_path_view() {
   }
   std::printf("\n99x99 from the middle of the solved path (row %d, column %d, heading %d):\n",
               here.first, here.second, ps->direction);
-  std::printf("  drawing all:      %5d floor tiles, %5d wall cubes\n", drawn[0].tiles,
-              drawn[0].walls);
-  std::printf("  skipping unseen:  %5d floor tiles, %5d wall cubes\n", drawn[1].tiles,
-              drawn[1].walls);
+  std::printf("  drawing all:      %5d wall cubes\n", drawn[0].walls);
+  std::printf("  skipping unseen:  %5d wall cubes\n", drawn[1].walls);
 }
 
 }  // namespace

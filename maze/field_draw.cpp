@@ -1,5 +1,8 @@
 #include <GL/freeglut.h>
 
+#include <array>
+#include <vector>
+
 #include "maze/field_sight.h"
 #include "maze/vorna_field.h"
 
@@ -37,6 +40,28 @@ Sight& sight_of_current_camera(const std::vector<std::vector<char>>& grid) {
   else
     sight.cells.see_all();  // from above, or a parallel view: walls hide nothing for sure
   return sight;
+}
+
+// The floor's n x n tiles as quads, counter-clockwise seen from above, by parity: tile (i, j)
+// covers x from 5j to 5(j+1) and z from 5i to 5(i+1), and is light when i + j is odd. Kept from
+// frame to frame, made anew only when the maze size changes.
+const std::array<std::vector<GLfloat>, 2>& floor_tiles(int n) {
+  static std::array<std::vector<GLfloat>, 2> tiles;
+  static int made_for = -1;
+  if (made_for == n) return tiles;
+  for (auto& t : tiles) t.clear();
+  for (int i = 0; i < n; ++i)
+    for (int j = 0; j < n; ++j) {
+      const auto x0 = static_cast<GLfloat>(CELL_SIZE * j),
+                 x1 = static_cast<GLfloat>(CELL_SIZE * (j + 1));
+      const auto z0 = static_cast<GLfloat>(CELL_SIZE * i),
+                 z1 = static_cast<GLfloat>(CELL_SIZE * (i + 1));
+      const GLfloat y = -0.5f;
+      tiles[(i + j) % 2].insert(tiles[(i + j) % 2].end(),
+                                {x0, y, z0, x0, y, z1, x1, y, z1, x1, y, z0});
+    }
+  made_for = n;
+  return tiles;
 }
 
 void set_material(const GLfloat* rgba) {
@@ -77,36 +102,18 @@ int Vorna_Field::field_draw() {
   Sight* sight = nullptr;
   if (skip_unseen) sight = &sight_of_current_camera(grid);
 
-  // Checkered floor, a draw per tile, offset half a cell from the wall blocks. Mesa chooses its
-  // vertex path (clipping or not) per draw, and its rounding with it: one batch would shade a
-  // tile differently depending on which neighbours were skipped. Each tile is translated to its
-  // place, and the matrix change ends Mesa's draw, so a tile comes out the same either way.
-  int material = -1;  // ground entry set last
+  // Checkered floor, offset half a cell from the wall blocks: every tile, every frame, in two
+  // draws (the light tiles, then the dark ones, whose material the walls keep). Mesa shades a
+  // tile a little differently depending on what shares its draw, so the floor is the same draw
+  // whether or not unseen walls are skipped, and the pictures are the same to the byte.
+  const std::array<std::vector<GLfloat>, 2>& tiles = floor_tiles(n);
   glNormal3d(0.0, 1.0, 0.0);
-  for (int i = 0; i < n; ++i) {
-    const double z0 = CELL_SIZE * i;
-    const double z1 = CELL_SIZE * (i + 1);
-    if (sight && !sight->volume.may_see(0.0, -0.5, z0, CELL_SIZE * n, -0.5, z1)) continue;
-    for (int j = 0; j < n; ++j) {
-      const double x0 = CELL_SIZE * j;
-      const double x1 = CELL_SIZE * (j + 1);
-      if (sight && !sight->box(x0, -0.5, z0, x1, -0.5, z1)) continue;
-      material = (i + j) % 2;
-      set_material(ground[material]);
-      glPushMatrix();
-      glTranslated(x0, -0.5, z0);
-      glBegin(GL_QUADS);
-      glVertex3d(0.0, 0.0, 0.0);
-      glVertex3d(0.0, 0.0, CELL_SIZE);
-      glVertex3d(CELL_SIZE, 0.0, CELL_SIZE);
-      glVertex3d(CELL_SIZE, 0.0, 0.0);
-      glEnd();
-      glPopMatrix();
-      ++drawn.tiles;
-    }
+  glEnableClientState(GL_VERTEX_ARRAY);  // GLUT's shapes of the last frame switched it off
+  for (int parity : {1, 0}) {
+    set_material(ground[parity]);
+    glVertexPointer(3, GL_FLOAT, 0, tiles[parity].data());
+    glDrawArrays(GL_QUADS, 0, static_cast<GLsizei>(tiles[parity].size() / 3));
   }
-  // Walls keep the last tile's material, (n-1, n-1), always a dark one, even if it was skipped.
-  if (material != 0) set_material(ground[0]);
 
   // The matrix walks the row cell by cell as the unskipped drawing does, so every cube drawn
   // gets the very same float matrix; a row ends after its last cube drawn.

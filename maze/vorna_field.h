@@ -31,7 +31,6 @@ class Vorna_Field {
   static bool skip_unseen;
   // What the last field_draw drew.
   struct Draw_count {
-    int tiles = 0;  // floor tiles
     int walls = 0;  // wall cubes of the grid
     int marks = 0;
   };
