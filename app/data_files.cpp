@@ -5,6 +5,7 @@
 #include <system_error>
 #include <vector>
 
+#include "app/data_file_list.h"
 #include "app/platform.h"
 
 namespace fs = std::filesystem;
@@ -17,7 +18,6 @@ namespace {
 #define VORNA_DATA_FROM_BIN "../share/games/vorna"
 #endif
 
-const char* const kDataFiles[] = {"shnm16.f1b", "bgm.mid", "dfog.wav", "life.wav", "die.wav"};
 const char* const kMazeFileName = "vorna.txt";
 
 std::string g_maze_file = kMazeFileName;
@@ -74,7 +74,7 @@ std::string data_file(const std::string& name) {
 }
 
 bool has_game_data(const std::string& dir) {
-  for (const char* name : kDataFiles)
+  for (const char* name : data_files::kAll)
     if (is_file(fs::u8path(dir) / name)) return true;
   return false;
 }

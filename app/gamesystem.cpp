@@ -8,17 +8,21 @@
 
 Vorna_Gamesystem sys;
 
+void set_start_up_gl_state() {
+  glClearColor(1.0f, 1.0f, 1.0f, 0.0f);
+  glEnable(GL_DEPTH_TEST);
+  glEnable(GL_LIGHTING);
+  glEnable(GL_LIGHT0);
+  glEnableClientState(GL_VERTEX_ARRAY);
+}
+
 Gamesystem::Gamesystem() : current_state(nullptr), width(0), height(0), kanji(0) {}
 
 void Vorna_Gamesystem::init() {
   // The console gets readable text, not the on-screen Shift-JIS.
   print_console("NOW LOADING\u2026\n", true);
 
-  glClearColor(1.0f, 1.0f, 1.0f, 0.0f);
-  glEnable(GL_DEPTH_TEST);
-  glEnable(GL_LIGHTING);
-  glEnable(GL_LIGHT0);
-  glEnableClientState(GL_VERTEX_ARRAY);
+  set_start_up_gl_state();
 
   bgm.Init(2, data_file("bgm.mid").c_str());
   bgm.Play();

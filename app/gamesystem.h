@@ -43,3 +43,7 @@ class Vorna_Gamesystem : public Gamesystem {
 };
 
 extern Vorna_Gamesystem sys;
+
+// The GL state every screen starts from: white clear colour, depth test, lighting with light 0
+// and the vertex array. Set by init; tests and the benchmark set it on their own windows.
+void set_start_up_gl_state();

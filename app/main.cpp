@@ -73,17 +73,12 @@ static bool answered_option(int argc, char** argv) {
 int main(int argc, char** argv) {
   if (answered_option(argc, argv)) return 0;
 
-  // Checked before the toolkit, which would otherwise fail with its own terse message.
-  if (!display_available(argc, argv)) {
-    std::fputs("vorna: no X display found; the game needs a graphical display (set DISPLAY)\n",
-               stderr);
-    return 1;
-  }
+  if (!window_system_ready(argc, argv)) return 1;
 
   glutInitWindowPosition(1, 1);
   glutInitWindowSize(500, 500);
   glutInit(&argc, argv);
-  end_program_on_close();
+  set_toolkit_options();
   glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
   glutCreateWindow("vorna");
   release_display_probe();

@@ -11,9 +11,12 @@
 bool display_available(int argc, char** argv);
 void release_display_probe();
 
-// Makes the end of the game's window end the program, exit-time destructors included: closing the
-// window on the desktop; in a page, where there is no window to close, the std::exit of q.
-void end_program_on_close();
+// Before the toolkit starts (it would fail with its own terse message): whether the game's
+// window can be opened; when it cannot, one line on standard error says why.
+bool window_system_ready(int argc, char** argv);
+
+// The toolkit settings the game needs on this platform, after glutInit and before the window.
+void set_toolkit_options();
 
 // Moves the mouse pointer to (x, y) of the current window.
 void move_pointer(int x, int y);

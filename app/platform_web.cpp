@@ -45,7 +45,12 @@ bool display_available(int, char**) {
 
 void release_display_probe() {}
 
-void end_program_on_close() {
+bool window_system_ready(int, char**) {
+  return true;
+}
+
+// Emscripten's GLUT has no options to set; what the desktop's window close does, q does here.
+void set_toolkit_options() {
   web_end_on_exit();
 }
 

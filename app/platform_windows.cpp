@@ -1,9 +1,8 @@
 #include "app/platform.h"
 
 #include <GL/freeglut.h>
-
-#include <windows.h>
 #include <io.h>
+#include <windows.h>
 
 #include <cstdio>
 #include <string>
@@ -43,8 +42,12 @@ bool display_available(int, char**) {
 
 void release_display_probe() {}
 
+bool window_system_ready(int argc, char** argv) {
+  return display_available(argc, argv);
+}
+
 // Closing the window ends the process through exit(), so exit-time destructors run.
-void end_program_on_close() {
+void set_toolkit_options() {
   glutSetOption(GLUT_ACTION_ON_WINDOW_CLOSE, GLUT_ACTION_EXIT);
 }
 

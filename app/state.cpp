@@ -5,6 +5,7 @@
 
 #include "app/gamesystem.h"
 #include "app/platform.h"
+#include "screens/gameover_state.h"
 #include "screens/menu_state.h"
 #include "screens/play_state.h"
 
@@ -35,6 +36,11 @@ void State::resize(int w, int h, Gamesystem* sys) {
 State* State::state_transfer(state_enum nextstate) {
   const auto it = State_list.find(nextstate);
   return it == State_list.end() ? nullptr : it->second;
+}
+
+void make_current(State* next, Gamesystem* sys) {
+  sys->current_state = next;
+  next->statetransfer_init(sys);
 }
 
 namespace {

@@ -30,5 +30,8 @@ class State {
   ~State() = default;
 };
 
+// A screen change: `next` becomes the current state and sets itself up.
+void make_current(State* next, Gamesystem* sys);
+
 // Creates the three screens once, registers them and returns the menu.
 State* Create_StateInstance();

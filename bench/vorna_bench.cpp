@@ -10,7 +10,6 @@
 #include <chrono>
 #include <cstdio>
 #include <ctime>
-#include <deque>
 #include <map>
 #include <string>
 #include <utility>
@@ -20,6 +19,7 @@
 #include "app/platform.h"
 #include "app/state.h"
 #include "screens/play_state.h"
+#include "support/maze_walk.h"
 
 namespace {
 
@@ -50,11 +50,7 @@ void open_game_window() {
   for (int i = 0; i < 50; ++i) glutMainLoopEvent();
 
   // The game's global GL state and its screens, as start-up leaves them.
-  glClearColor(1.0f, 1.0f, 1.0f, 0.0f);
-  glEnable(GL_DEPTH_TEST);
-  glEnable(GL_LIGHTING);
-  glEnable(GL_LIGHT0);
-  glEnableClientState(GL_VERTEX_ARRAY);
+  set_start_up_gl_state();
   sys.current_state = Create_StateInstance();
   sys.current_state = State::State_list[PLAY];
   sys.resize(500, 500);
@@ -73,14 +69,21 @@ Play_State* stage_of_size(int n) {
 void BM_Frame(benchmark::State& state, View view) {
   const int n = static_cast<int>(state.range(0));
   Play_State* ps = stage_of_size(n);
-  Vorna_Field::skip_unseen = view != kEyeLevelDrawAll;
+  const bool skip = view != kEyeLevelDrawAll;
+  Vorna_Field::Draw_count drawn;
+  // The play screen's frame, its field drawn with or without skipping.
+  auto frame = [&] {
+    ps->begin_frame();
+    drawn = ps->field.field_draw(skip);
+    ps->finish_frame(&sys);
+  };
   if (view == kOverhead) {
     ps->overview_angle = ps->view_angle * 90.0;
     ps->field.player_pos.y += 5.0;
     ps->overview = true;
   }
   for (int i = 0; i < kWarmUpFrames; ++i) {
-    sys.display();
+    frame();
     glutSwapBuffers();
   }
   glFinish();
@@ -89,7 +92,7 @@ void BM_Frame(benchmark::State& state, View view) {
   const double cpu0 = process_cpu_ms();
   for (auto _ : state) {
     const auto t0 = std::chrono::steady_clock::now();
-    sys.display();
+    frame();
     glutSwapBuffers();
     glFinish();
     frame_ms.push_back(
@@ -102,10 +105,9 @@ void BM_Frame(benchmark::State& state, View view) {
   g_median_ms[{view, n}] = median;
   state.counters["median_ms"] = median;
   state.counters["max_ms"] = frame_ms.back();
-  state.counters["walls"] = Vorna_Field::drawn.walls;
+  state.counters["walls"] = drawn.walls;
   state.SetLabel(std::to_string(ps->field.grid.size()) + "x" +
                  std::to_string(ps->field.grid.empty() ? 0 : ps->field.grid[0].size()));
-  Vorna_Field::skip_unseen = true;
   ps->overview = false;
 }
 // Each frame kind at the first, a middle and the largest maze size.
@@ -140,41 +142,18 @@ void print_summary() {
   }
 }
 
-// Breadth-first over open cells; the cells of the shortest walk from `from` to `to`.
-std::vector<std::pair<int, int>> solved_path(const std::vector<std::vector<char>>& g,
-                                             std::pair<int, int> from, std::pair<int, int> to) {
-  std::map<std::pair<int, int>, std::pair<int, int>> prev{{from, from}};
-  for (std::deque<std::pair<int, int>> queue{from}; !queue.empty(); queue.pop_front()) {
-    const auto [r, c] = queue.front();
-    const std::pair<int, int> next[4] = {{r - 1, c}, {r, c + 1}, {r + 1, c}, {r, c - 1}};
-    for (const auto& [nr, nc] : next)
-      if (nr >= 0 && nc >= 0 && static_cast<size_t>(nr) < g.size() &&
-          static_cast<size_t>(nc) < g[nr].size() && g[nr][nc] == '_' &&
-          prev.emplace(std::pair{nr, nc}, queue.front()).second)
-        queue.push_back({nr, nc});
-  }
-  std::vector<std::pair<int, int>> path{to};
-  while (path.back() != from && prev.count(path.back())) path.push_back(prev[path.back()]);
-  return {path.rbegin(), path.rend()};
-}
-
 // A view from the middle of the solved 99 x 99 path, along it: what the field draws.
 void count_mid_path_view() {
   Play_State* ps = stage_of_size(99);
   const int n = static_cast<int>(ps->field.grid.size());
-  const auto path = solved_path(ps->field.grid, {1, 0}, {n - 2, n - 1});
+  const auto path = playtest::shortest_path(ps->field.grid, {1, 0}, {n - 2, n - 1});
   if (path.size() < 3) return;
   const auto here = path[path.size() / 2], next = path[path.size() / 2 + 1];
-  const int dr = next.first - here.first, dc = next.second - here.second;
-  ps->direction = dr < 0 ? 0 : dc > 0 ? 1 : dr > 0 ? 2 : 3;
-  ps->view_angle = ps->direction;
-  ps->field.player_pos = VECTORD{5.0 * here.second, 1.0, 5.0 * here.first};
+  ps->view_angle = ps->direction = playtest::heading(here, next);
+  ps->field.player_pos = playtest::cell(here.first, here.second);
   Vorna_Field::Draw_count drawn[2];
-  for (bool skip : {false, true}) {
-    Vorna_Field::skip_unseen = skip;
-    sys.display();
-    drawn[skip] = Vorna_Field::drawn;
-  }
+  ps->begin_frame();
+  for (bool skip : {false, true}) drawn[skip] = ps->field.field_draw(skip);
   std::printf("\n99x99 from the middle of the solved path (row %d, column %d, heading %d):\n",
               here.first, here.second, ps->direction);
   std::printf("  drawing all:      %5d wall cubes\n", drawn[0].walls);

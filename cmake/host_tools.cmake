@@ -2,10 +2,11 @@
 # build: this file lists them (with the wine end-to-end driver, when the tests are built) in
 # vorna-host-tools.cmake.
 set(VORNA_HOST_TOOLS mkfont mkaudio)
-if(TARGET GTest::gtest_main)
+find_package(GTest QUIET)
+if(BUILD_TESTING AND TARGET GTest::gtest_main)
   add_executable(wine_e2e EXCLUDE_FROM_ALL ${CMAKE_SOURCE_DIR}/tests/windows/wine_e2e.cpp)
-  target_compile_options(wine_e2e PRIVATE ${VORNA_WARNINGS})
-  target_link_libraries(wine_e2e PRIVATE X11::X11 GTest::gtest_main)
+  target_include_directories(wine_e2e PRIVATE ${CMAKE_BINARY_DIR}/generated)
+  target_link_libraries(wine_e2e PRIVATE X11::X11 GTest::gtest_main vorna_warnings)
   list(APPEND VORNA_HOST_TOOLS wine_e2e)
 endif()
 export(TARGETS ${VORNA_HOST_TOOLS} FILE ${CMAKE_BINARY_DIR}/vorna-host-tools.cmake)

@@ -10,7 +10,7 @@
 #include <sstream>
 #include <string>
 
-#include "maze/field_sight.h"
+#include "maze/grid_sight.h"
 #include "maze/maze_file.h"
 #include "maze/maze_gen.h"
 #include "maze/vorna_field.h"

@@ -1,6 +1,7 @@
-// The MIDI check fed any bytes, and a file composed from them event by event. What it accepts
-// must hold whole chunks up to its last declared track, and FluidSynth (the synthesizer SDL2_mixer
-// hands MIDI to) must read and play it without a single error; a soundfont is not needed for that.
+// The MIDI check fed any bytes (unwrapped when RIFF MIDI, as the players get them), and a file
+// composed from them event by event. What it accepts must hold whole chunks up to its last
+// declared track, and FluidSynth (the synthesizer SDL2_mixer hands MIDI to) must read and play it
+// without a single error; a soundfont is not needed for that.
 #include <fluidsynth.h>
 
 #include <cstdint>
@@ -120,7 +121,8 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  if (sound_files::is_midi(data, size)) play(data, size);
+  std::vector<uint8_t> file(data, data + size);
+  if (sound_files::unwrap_midi(file)) play(file.data(), file.size());
   const std::vector<uint8_t> composed = compose(data, size);
   if (sound_files::is_midi(composed.data(), composed.size()))
     play(composed.data(), composed.size());

@@ -7,12 +7,11 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <initializer_list>
-#include <iterator>
 #include <string>
 #include <vector>
 
+#include "app/data_file_list.h"
 #include "maze/maze_gen.h"
 #include "support/bytes.h"
 
@@ -23,16 +22,9 @@ namespace {
 
 fs::path g_out;
 
-Bytes load(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void save(const char* target, const std::string& name, const Bytes& bytes) {
+void save(const char* target, const std::string& name, const Bytes& b) {
   fs::create_directories(g_out / target);
-  std::ofstream out(g_out / target / name, std::ios::binary);
-  out.write(reinterpret_cast<const char*>(bytes.data()),
-            static_cast<std::streamsize>(bytes.size()));
+  bytes::save(g_out / target / name, b);
 }
 
 // font layout: [encoding] [string length] [string] [font file]
@@ -90,51 +82,26 @@ void maze_seeds() {
   fs::remove("vorna.txt");
 }
 
-Bytes wave(uint32_t format, uint32_t channels, uint32_t rate, uint32_t bits, uint32_t frames) {
-  const uint32_t align = channels * bits / 8;
-  const bool extensible = format == 0xFFFE;
-  Bytes fmt;
-  put_le(fmt, format, 2);
-  put_le(fmt, channels, 2);
-  put_le(fmt, rate, 4);
-  put_le(fmt, rate * align, 4);
-  put_le(fmt, align, 2);
-  put_le(fmt, bits, 2);
-  if (extensible) {
-    put_le(fmt, 22, 2);
-    put_le(fmt, bits, 2);
-    put_le(fmt, channels == 2 ? 3 : 4, 4);
-    put_le(fmt, bits == 32 ? 3 : 1, 2);  // float or PCM sub-format
-    const unsigned char guid_tail[] = {0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80,
-                                       0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
-    fmt.insert(fmt.end(), std::begin(guid_tail), std::end(guid_tail));
-  }
-  Bytes samples(frames * align);
+// Samples that are not silence, so a decoder that reads them has something to read.
+Bytes seed_wave(uint32_t format, uint32_t channels, uint32_t rate, uint32_t bits, uint32_t frames) {
+  const Wave_format f{channels, bits, rate, format};
+  Bytes samples(frames * f.block());
   for (size_t i = 0; i < samples.size(); ++i) samples[i] = static_cast<unsigned char>(i * 37);
-  Bytes b;
-  put(b, "RIFF");
-  put_le(b, static_cast<uint32_t>(4 + 8 + fmt.size() + 8 + samples.size()), 4);
-  put(b, "WAVEfmt ");
-  put_le(b, static_cast<uint32_t>(fmt.size()), 4);
-  b.insert(b.end(), fmt.begin(), fmt.end());
-  put(b, "data");
-  put_le(b, static_cast<uint32_t>(samples.size()), 4);
-  b.insert(b.end(), samples.begin(), samples.end());
-  return b;
+  return wave(f, samples);
 }
 
 void wave_seeds(const fs::path& run) {
-  for (const char* name : {"dfog.wav", "life.wav", "die.wav"}) save("wave", name, load(run / name));
-  save("wave", "pcm8_mono", wave(1, 1, 8000, 8, 200));
-  save("wave", "pcm16_stereo", wave(1, 2, 44100, 16, 300));
-  save("wave", "pcm24_6ch", wave(1, 6, 48000, 24, 50));
-  save("wave", "float32", wave(3, 2, 22050, 32, 100));
-  save("wave", "alaw", wave(6, 1, 8000, 8, 100));
-  save("wave", "extensible", wave(0xFFFE, 2, 44100, 16, 100));
-  Bytes zero = wave(1, 1, 44100, 16, 100);
+  for (const char* name : data_files::kEffects) save("wave", name, load(run / name));
+  save("wave", "pcm8_mono", seed_wave(1, 1, 8000, 8, 200));
+  save("wave", "pcm16_stereo", seed_wave(1, 2, 44100, 16, 300));
+  save("wave", "pcm24_6ch", seed_wave(1, 6, 48000, 24, 50));
+  save("wave", "float32", seed_wave(3, 2, 22050, 32, 100));
+  save("wave", "alaw", seed_wave(6, 1, 8000, 8, 100));
+  save("wave", "extensible", seed_wave(0xFFFE, 2, 44100, 16, 100));
+  Bytes zero = seed_wave(1, 1, 44100, 16, 100);
   zero[22] = 0;  // no channels
   save("wave", "zero_channels", zero);
-  Bytes many = wave(1, 1, 44100, 16, 100);
+  Bytes many = seed_wave(1, 1, 44100, 16, 100);
   many[23] = 2;  // 512 channels
   save("wave", "many_channels", many);
   // Streaming writers leave the RIFF size unknown; then bytes may follow the data chunk.
@@ -149,14 +116,6 @@ void wave_seeds(const fs::path& run) {
   }
 }
 
-Bytes midi_track(const Bytes& events) {
-  Bytes t;
-  put(t, "MTrk");
-  put_be(t, static_cast<uint32_t>(events.size()), 4);
-  t.insert(t.end(), events.begin(), events.end());
-  return t;
-}
-
 void midi_seeds(const fs::path& run) {
   const Bytes bgm = load(run / "bgm.mid");
   save("midi", "bgm.mid", bgm);
@@ -165,8 +124,8 @@ void midi_seeds(const fs::path& run) {
   Bytes head = bgm;
   head[7] = 7;  // a header length the reader rejects
   save("midi", "bgm_bad_header", head);
-  // Bytes after the last track, which the players never read; RIFF-wrapped MIDI, which
-  // FluidSynth cannot read.
+  // Bytes after the last track, which the players never read; RIFF-wrapped MIDI, played as the
+  // MIDI inside it.
   Bytes trailing = bgm;
   trailing.push_back(0);
   save("midi", "bgm_trailing_byte", trailing);
@@ -175,19 +134,11 @@ void midi_seeds(const fs::path& run) {
   save("midi", "bgm_rmid", rmid(bgm));
 
   // Format 1, two tracks: tempo, then notes with running status, a sysex and a long delta.
-  Bytes small;
-  put(small, "MThd");
-  put_be(small, 6, 4);
-  put_be(small, 1, 2);
-  put_be(small, 2, 2);
-  put_be(small, 96, 2);
   const Bytes tempo = {0x00, 0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20, 0x00, 0xFF, 0x2F, 0x00};
   const Bytes notes = {0x00, 0xC0, 0x05, 0x00, 0x90, 0x3C, 0x64, 0x60, 0x3C,
                        0x00, 0x00, 0xF0, 0x03, 0x7E, 0x7F, 0xF7, 0x81, 0x80,
                        0x00, 0xE0, 0x00, 0x40, 0x00, 0xFF, 0x2F, 0x00};
-  const Bytes t1 = midi_track(tempo), t2 = midi_track(notes);
-  small.insert(small.end(), t1.begin(), t1.end());
-  small.insert(small.end(), t2.begin(), t2.end());
+  const Bytes small = midi({tempo, notes}, 1, -1, 96);
   save("midi", "small", small);
   Bytes long_number = small;
   long_number[small.size() - notes.size() + 17] = 0x81;  // five-byte variable-length number

@@ -3,11 +3,9 @@
 #include <array>
 #include <vector>
 
-#include "maze/field_sight.h"
+#include "maze/grid_sight.h"
+#include "maze/view_volume.h"
 #include "maze/vorna_field.h"
-
-bool Vorna_Field::skip_unseen = true;
-Vorna_Field::Draw_count Vorna_Field::drawn;
 
 namespace {
 
@@ -17,7 +15,7 @@ constexpr double kWallBottom = -1.25;
 constexpr double kWallTop = 3.75;
 constexpr double kEyeMargin = 0.1;
 
-// What the current camera can see, for the frame being drawn; null while no field is drawn.
+// What the current camera can see, for the frame being drawn.
 struct Sight {
   View_volume volume;
   Grid_sight cells;
@@ -25,7 +23,6 @@ struct Sight {
     return cells.area(x0, z0, x1, z1) && volume.may_see(x0, y0, z0, x1, y1, z1);
   }
 };
-const Sight* g_sight = nullptr;
 
 // Reused from frame to frame, so drawing allocates nothing once the maze size is known.
 Sight& sight_of_current_camera(const std::vector<std::vector<char>>& grid) {
@@ -76,36 +73,25 @@ void cube_at(double x, double y, double z, double edge) {
   glPopMatrix();
 }
 
-}  // namespace
+// Whether the box may be in sight; with no sight (nothing skipped) everything is.
+bool in_sight(const Sight* sight, double x0, double y0, double z0, double x1, double y1,
+              double z1) {
+  return !sight || sight->box(x0, y0, z0, x1, y1, z1);
+}
 
-// Floor, walls, entrance block, exit door and the player's marks, all in world coordinates,
-// in immediate mode. Unless skip_unseen is off, what lies outside the view volume or, at eye
-// level, wholly behind walls is left out; fog hides nothing for sure (walls show against the
-// sky), so it does not count.
-int Vorna_Field::field_draw() {
+// A cube of the given edge centred at (x, 1.25, z), the wall blocks' height, unless unseen.
+void block_at(const Sight* sight, double x, double z, double edge) {
+  if (in_sight(sight, x - edge / 2, 1.25 - edge / 2, z - edge / 2, x + edge / 2, 1.25 + edge / 2,
+               z + edge / 2))
+    cube_at(x, 1.25, z, edge);
+}
+
+// Checkered floor, offset half a cell from the wall blocks: every tile, every frame, in two
+// draws (the light tiles, then the dark ones, whose material the walls keep). Mesa shades a
+// tile a little differently depending on what shares its draw, so the floor is the same draw
+// whether or not unseen walls are skipped, and the pictures are the same to the byte.
+void draw_floor(int n) {
   static const GLfloat ground[2][4] = {{0.3f, 0.3f, 0.3f, 1.0f}, {0.6f, 0.6f, 0.6f, 1.0f}};
-  static const GLfloat marking_color[4] = {1.0f, 1.0f, 0.0f, 0.0f};
-
-  drawn = Draw_count{};
-  // An unreadable maze file leaves no rows: there is no field to draw, not even the door. The
-  // mark material is still left current, as on every other return: the teapot shows in it.
-  if (grid.empty() || grid[0].empty()) {
-    std::vector<VECTORD> no_marks;
-    draw_marking(no_marks);
-    return 0;
-  }
-
-  const int n = static_cast<int>(grid[0].size());
-  const double gx = CELL_SIZE * (n - 1);
-  const double gz = CELL_SIZE * (n - 2);
-
-  Sight* sight = nullptr;
-  if (skip_unseen) sight = &sight_of_current_camera(grid);
-
-  // Checkered floor, offset half a cell from the wall blocks: every tile, every frame, in two
-  // draws (the light tiles, then the dark ones, whose material the walls keep). Mesa shades a
-  // tile a little differently depending on what shares its draw, so the floor is the same draw
-  // whether or not unseen walls are skipped, and the pictures are the same to the byte.
   const std::array<std::vector<GLfloat>, 2>& tiles = floor_tiles(n);
   glNormal3d(0.0, 1.0, 0.0);
   glEnableClientState(GL_VERTEX_ARRAY);  // GLUT's shapes of the last frame switched it off
@@ -114,9 +100,13 @@ int Vorna_Field::field_draw() {
     glVertexPointer(3, GL_FLOAT, 0, tiles[parity].data());
     glDrawArrays(GL_QUADS, 0, static_cast<GLsizei>(tiles[parity].size() / 3));
   }
+}
 
-  // The matrix walks the row cell by cell as the unskipped drawing does, so every cube drawn
-  // gets the very same float matrix; a row ends after its last cube drawn.
+// The wall cubes of the grid; returns how many were drawn. The matrix walks the row cell by
+// cell as the unskipped drawing does, so every cube drawn gets the very same float matrix; a
+// row ends after its last cube drawn.
+int draw_walls(const std::vector<std::vector<char>>& grid, const Sight* sight) {
+  int drawn = 0;
   glPushMatrix();
   glTranslated(0.0, 1.25, 0.0);
   for (size_t r = 0; r < grid.size(); ++r) {
@@ -143,7 +133,7 @@ int Vorna_Field::field_draw() {
       for (size_t c = 0; c < end; ++c) {
         if (draws(c)) {
           glutSolidCube(5.0);
-          ++drawn.walls;
+          ++drawn;
         }
         glTranslated(5.0, 0.0, 0.0);
       }
@@ -152,51 +142,81 @@ int Vorna_Field::field_draw() {
     glTranslated(0.0, 0.0, 5.0);
   }
   glPopMatrix();
+  return drawn;
+}
 
-  auto block = [&](double x, double z, double edge) {
-    return !sight || sight->box(x - edge / 2, 1.25 - edge / 2, z - edge / 2, x + edge / 2,
-                                1.25 + edge / 2, z + edge / 2);
-  };
-
-  // Closes the entrance behind the starting player.
-  if (block(-2.0, 5.0, 5.0)) cube_at(-2.0, 1.25, 5.0, 5.0);
-
-  // Exit frame: two blocks flanking the exit cell, leaving a narrower opening.
-  if (block(gx, gz - 5.0 / 1.2, 5.0)) cube_at(gx, 1.25, gz - 5.0 / 1.2, 5.0);
-  if (block(gx, gz + 5.0 / 1.2, 5.0)) cube_at(gx, 1.25, gz + 5.0 / 1.2, 5.0);
+// The exit at (gx, gz): two blocks flanking the exit cell, leaving a narrower opening, the
+// knob and the yellow door filling the cell.
+void draw_door(double gx, double gz, const Sight* sight) {
+  static const GLfloat marking_color[4] = {1.0f, 1.0f, 0.0f, 0.0f};
+  block_at(sight, gx, gz - 5.0 / 1.2, 5.0);
+  block_at(sight, gx, gz + 5.0 / 1.2, 5.0);
 
   // Door knob, just in front of the door's face.
-  if (!sight ||
-      sight->box(gx - 5.0 / 1.8 - 0.1, 0.9, gz - 1.1, gx - 5.0 / 1.8 + 0.1, 1.1, gz - 0.9)) {
+  if (in_sight(sight, gx - 5.0 / 1.8 - 0.1, 0.9, gz - 1.1, gx - 5.0 / 1.8 + 0.1, 1.1, gz - 0.9)) {
     glPushMatrix();
     glTranslated(gx - 5.0 / 1.8, 1.0, gz - 1.0);
     glutSolidSphere(0.1, 10, 10);
     glPopMatrix();
   }
 
-  // The yellow door filling the exit cell. Drawn even out of sight: GLUT's shapes switch the
-  // vertex array off, and whatever draws next must find that as an unskipped frame leaves it.
+  // Drawn even out of sight: GLUT's shapes switch the vertex array off, and whatever draws
+  // next must find that as an unskipped frame leaves it.
   set_material(marking_color);
   cube_at(gx, 1.25, gz, 5.0 / 1.1);
-
-  g_sight = sight;
-  draw_marking(markings);
-  g_sight = nullptr;
-  return 0;
 }
 
-// One green sphere per wall mark. Green stays current even with no marks.
-int draw_marking(std::vector<VECTORD>& marking_vec) {
+// One green sphere per mark in sight; returns how many were drawn. Green stays current even
+// with none.
+int draw_marks(const std::vector<VECTORD>& marks, const Sight* sight) {
   static const GLfloat marking_color[4] = {0.0f, 1.0f, 0.0f, 1.0f};
+  int drawn = 0;
   set_material(marking_color);
-  for (const VECTORD& p : marking_vec) {
-    if (g_sight && !g_sight->box(p.x - 1.0, p.y - 1.0, p.z - 1.0, p.x + 1.0, p.y + 1.0, p.z + 1.0))
+  for (const VECTORD& p : marks) {
+    if (!in_sight(sight, p.x - 1.0, p.y - 1.0, p.z - 1.0, p.x + 1.0, p.y + 1.0, p.z + 1.0))
       continue;
-    ++Vorna_Field::drawn.marks;
+    ++drawn;
     glPushMatrix();
     glTranslated(p.x, p.y, p.z);
     glutSolidSphere(1.0, 10, 10);
     glPopMatrix();
   }
+  return drawn;
+}
+
+}  // namespace
+
+int Vorna_Field::field_draw() {
+  field_draw(true);
+  return 0;
+}
+
+// Floor, walls, entrance block, exit door and the player's marks, all in world coordinates.
+// When skipping, what lies outside the view volume or, at eye level, wholly behind walls is left
+// out; fog hides nothing for sure (walls show against the sky), so it does not count.
+Vorna_Field::Draw_count Vorna_Field::field_draw(bool skip_unseen) {
+  Draw_count drawn;
+  // An unreadable maze file leaves no rows: there is no field to draw, not even the door. The
+  // mark material is still left current, as on every other return: the teapot shows in it.
+  if (grid.empty() || grid[0].empty()) {
+    draw_marks({}, nullptr);
+    return drawn;
+  }
+
+  const int n = static_cast<int>(grid[0].size());
+  const double gx = CELL_SIZE * (n - 1);
+  const double gz = CELL_SIZE * (n - 2);
+  const Sight* sight = skip_unseen ? &sight_of_current_camera(grid) : nullptr;
+
+  draw_floor(n);
+  drawn.walls = draw_walls(grid, sight);
+  block_at(sight, -2.0, 5.0, 5.0);  // closes the entrance behind the starting player
+  draw_door(gx, gz, sight);
+  drawn.marks = draw_marks(markings, sight);
+  return drawn;
+}
+
+int draw_marking(std::vector<VECTORD>& marking_vec) {
+  draw_marks(marking_vec, nullptr);
   return 0;
 }

@@ -25,16 +25,17 @@ class Vorna_Field {
   bool is_goal(VECTORD pt);
   VECTORD find_enemy(VECTORD nextpt);
   int buttai_draw();
+  // The game's drawing of the field: field_draw(true).
   int field_draw();
 
-  // Drawing skips what the camera cannot see unless this is false; the picture is the same.
-  static bool skip_unseen;
-  // What the last field_draw drew.
+  // What a field_draw drew.
   struct Draw_count {
     int walls = 0;  // wall cubes of the grid
     int marks = 0;
   };
-  static Draw_count drawn;
+  // Draws the field, leaving out what the camera cannot see when `skip_unseen`; the picture is
+  // the same either way.
+  Draw_count field_draw(bool skip_unseen);
 
   std::vector<std::vector<char>> grid;
   std::vector<VECTORD> markings;
@@ -43,6 +44,7 @@ class Vorna_Field {
   VECTORD player_pos;
 };
 
+// One green sphere per wall mark, every one drawn; green stays current even with none.
 int draw_marking(std::vector<VECTORD>& marking_vec);
 
 // Where a stage's life ball goes in a field read from the maze file (height 1.25).

@@ -1,27 +1,11 @@
-# Installing the game like any other Linux game, and its Debian package (`make package`).
-include(GNUInstallDirs)
-
+# Installing the game like any other Linux game, and its Debian package (`make package`). The
+# two folders, VORNA_INSTALL_GAMESDIR and VORNA_INSTALL_GAMEDATADIR, come from the platform.
 set(VORNA_APP_ID "example.c_seed_8e709582.Vorna")  # reverse-DNS of the project's domain
 set(VORNA_HOMEPAGE "https://c-seed-8e709582.example/vorna")
 set(VORNA_MAINTAINER_NAME "Seed 8e709582 maintainers")
 set(VORNA_MAINTAINER "${VORNA_MAINTAINER_NAME} <maintainers@users.noreply.c-seed-8e709582.example>")
 set(VORNA_LICENSE "LicenseRef-proprietary" CACHE STRING "SPDX expression of the game's licence")
 set(VORNA_RELEASE_DATE "2026-12-09")
-
-# Debian keeps games apart: the binary in games/, its data in share/games/vorna/.
-set(VORNA_INSTALL_GAMESDIR "games" CACHE STRING "Folder of the binary, relative to the prefix")
-set(VORNA_INSTALL_GAMEDATADIR "${CMAKE_INSTALL_DATAROOTDIR}/games/vorna"
-    CACHE STRING "Folder of the game's data, relative to the prefix")
-foreach(dir VORNA_INSTALL_GAMESDIR VORNA_INSTALL_GAMEDATADIR)
-  if(IS_ABSOLUTE "${${dir}}")
-    message(FATAL_ERROR "${dir} must be relative: the game finds its data from its own folder")
-  endif()
-endforeach()
-# The binary finds its data by this path from its own folder, so any prefix works.
-file(RELATIVE_PATH VORNA_DATA_FROM_BIN "/prefix/${VORNA_INSTALL_GAMESDIR}"
-     "/prefix/${VORNA_INSTALL_GAMEDATADIR}")
-set_property(SOURCE app/data_files.cpp APPEND PROPERTY COMPILE_DEFINITIONS
-             VORNA_DATA_FROM_BIN="${VORNA_DATA_FROM_BIN}")
 
 # Desktop entry, AppStream metadata and man page, with the id, version and paths filled in.
 set(VORNA_PACKAGING_DIR ${CMAKE_BINARY_DIR}/packaging)

@@ -16,12 +16,9 @@ void Menu_State::keyboard(unsigned char key, int, int, Gamesystem* sys) {
     case 'q':
       std::exit(0);
     case 'S':
-    case 's': {
-      State* next = State_list[PLAY];
-      sys->current_state = next;
-      next->statetransfer_init(sys);
+    case 's':
+      make_current(State_list[PLAY], sys);
       break;
-    }
     default:
       break;
   }
@@ -44,28 +41,5 @@ void Menu_State::display(Gamesystem* sys) {
   sys->kanji.print(static_cast<int>(w * 0.3846153846153846), top + 1600, texts::start_hint);
   sys->kanji.print(static_cast<int>(w * 0.4), top + 1650, texts::quit_hint);
 
-  glEnable(GL_LIGHT0);
-}
-
-Gameover_State::Gameover_State() = default;
-
-void draw_gameover(Gamesystem* sys) {
-  const int w = sys->width;
-  const int h = sys->height;
-
-  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-  glDisable(GL_LIGHT0);
-  // The text takes the bare ambient term. The maze left a coloured ambient material behind
-  // (red or green): the page uses the default one, and gives the maze's back afterwards.
-  static const GLfloat default_ambient[4] = {0.2f, 0.2f, 0.2f, 1.0f};
-  glPushAttrib(GL_LIGHTING_BIT);
-  glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT, default_ambient);
-
-  sys->kanji.print(w / 4, h / 3, texts::gameover_line);
-  sys->kanji.print(static_cast<int>(w * 0.37037037037037035), h / 2, texts::gameover);
-  sys->kanji.print(static_cast<int>(w * 0.37037037037037035),
-                   static_cast<int>(h * 0.6666666666666666), texts::restart_hint);
-
-  glPopAttrib();
   glEnable(GL_LIGHT0);
 }

@@ -11,12 +11,3 @@ class Menu_State : public State {
 
   int scroll;  // crawl offset in pixels, 0..1400
 };
-
-// Registered in the state table but never entered: the play state draws the game-over page.
-class Gameover_State : public State {
- public:
-  Gameover_State();
-};
-
-// One frame of the game-over page, buffer clear included.
-void draw_gameover(Gamesystem* sys);

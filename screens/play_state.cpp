@@ -6,7 +6,7 @@
 
 #include "app/gamesystem.h"
 #include "objects/field_object.h"
-#include "screens/menu_state.h"
+#include "screens/gameover_state.h"
 #include "screens/status.h"
 #include "sound/sound_effect.h"
 
@@ -42,9 +42,13 @@ void Play_State::statetransfer_init(Gamesystem*) {
   stage_init(0);
 }
 
+bool Play_State::is_dead() const {
+  return hp <= 0;
+}
+
 // The death sound plays once, the moment the life first runs out, whatever took it.
 void Play_State::note_life() {
-  if (hp > 0 || death_sounded) return;
+  if (!is_dead() || death_sounded) return;
   death_sounded = true;
   play_sound_effect("die.wav");
 }
@@ -75,7 +79,7 @@ void Play_State::stage_init(int) {
 
 void Play_State::sp_keyboard(int key, int, int) {
   // A dead player only sees the game-over page: nothing moves until the restart.
-  if (hp <= 0) return;
+  if (is_dead()) return;
 
   if (overview) {
     switch (key) {
@@ -103,28 +107,12 @@ void Play_State::sp_keyboard(int key, int, int) {
   }
 
   switch (key) {
-    case GLUT_KEY_UP: {
-      const VECTORD target = field.player_pos + dir[direction];
-      if (field.move_enable(target)) {
-        if (field.is_goal(target)) {
-          stage_init(0);
-        } else {
-          anim_count = STEP_TICKS;
-          hp -= STEP_COST;
-          note_life();
-        }
-      }
+    case GLUT_KEY_UP:
+      step(true);
       break;
-    }
-    case GLUT_KEY_DOWN: {
-      const VECTORD target = field.player_pos - dir[direction];
-      if (field.move_enable(target)) {
-        anim_count = STEP_TICKS;
-        hp -= STEP_COST;
-        note_life();
-      }
+    case GLUT_KEY_DOWN:
+      step(false);
       break;
-    }
     case GLUT_KEY_RIGHT:
       direction = (direction + 1) % 4;
       anim_count = STEP_TICKS;
@@ -138,6 +126,21 @@ void Play_State::sp_keyboard(int key, int, int) {
   }
   // Even a blocked step counts as the last key: its repeats are then dropped like any other.
   cur_key = key;
+}
+
+// A cell step ahead or back, animated unless a wall blocks it. Only a step ahead can end the
+// stage: into the exit cell, it starts the next one at once.
+void Play_State::step(bool ahead) {
+  const VECTORD target =
+      ahead ? field.player_pos + dir[direction] : field.player_pos - dir[direction];
+  if (!field.move_enable(target)) return;
+  if (ahead && field.is_goal(target)) {
+    stage_init(0);
+    return;
+  }
+  anim_count = STEP_TICKS;
+  hp -= STEP_COST;
+  note_life();
 }
 
 void Play_State::timer(int, Gamesystem*) {
@@ -174,7 +177,7 @@ void Play_State::timer(int, Gamesystem*) {
   for (field_object* obj : field.enemy_list) obj->move(field);
   for (field_object* obj : field.item_list) obj->move(field);
   // Nothing is picked up after death: a dead player cannot walk back to life.
-  for (auto it = field.item_list.begin(); hp > 0 && it != field.item_list.end();) {
+  for (auto it = field.item_list.begin(); !is_dead() && it != field.item_list.end();) {
     field_object* item = *it;
     if (item->stumb(field.player_pos)) {
       item->action(&hp);
@@ -196,12 +199,10 @@ void Play_State::keyboard(unsigned char key, int, int, Gamesystem* sys) {
       std::exit(0);
     case 'r':
     case 27:
-      if (hp <= 0) {
+      if (is_dead()) {
         // The restart's own set-up is at once replaced by the one of statetransfer_init.
         stage_init(1);
-        State* next = state_transfer(PLAY);
-        sys->current_state = next;
-        next->statetransfer_init(sys);
+        make_current(state_transfer(PLAY), sys);
       }
       break;
     case 'b':
@@ -219,7 +220,7 @@ void Play_State::keyboard(unsigned char key, int, int, Gamesystem* sys) {
 }
 
 void Play_State::mouse(int button, int state, int, int, Gamesystem*) {
-  if (button != GLUT_LEFT_BUTTON || state != GLUT_DOWN || hp <= 0) return;
+  if (button != GLUT_LEFT_BUTTON || state != GLUT_DOWN || is_dead()) return;
   const VECTORD target = field.player_pos + dir[direction];
   if (!field.move_enable(target)) {
     // On the face of the wall ahead, at eye level even in the overhead view.
@@ -232,12 +233,17 @@ void Play_State::mouse(int button, int state, int, int, Gamesystem*) {
 void Play_State::mouse_move(int, int, Gamesystem*) {}
 
 void Play_State::display(Gamesystem* sys) {
-  static const GLfloat lightpos[4] = {3.0f, 40.0f, 5.0f, 1.0f};
-
-  if (hp <= 0) {
+  if (is_dead()) {
     draw_gameover(sys);
     return;
   }
+  begin_frame();
+  field.field_draw();
+  finish_frame(sys);
+}
+
+void Play_State::begin_frame() {
+  static const GLfloat lightpos[4] = {3.0f, 40.0f, 5.0f, 1.0f};
 
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
   glMatrixMode(GL_MODELVIEW);
@@ -250,8 +256,9 @@ void Play_State::display(Gamesystem* sys) {
     glRotated(view_angle * 90.0, 0.0, 1.0, 0.0);
   }
   glTranslated(-field.player_pos.x, -field.player_pos.y, -field.player_pos.z);
+}
 
-  field.field_draw();
+void Play_State::finish_frame(Gamesystem* sys) {
   for (field_object* obj : field.enemy_list) obj->draw();
   for (field_object* obj : field.item_list) obj->draw();
 

@@ -32,8 +32,17 @@ class Play_State : public State {
   double view_angle;  // yaw of the first-person view, quarter turns
   int direction;      // heading, index into dir
 
+  // Life has run out: the game-over page shows and only the restart keys act.
+  bool is_dead() const;
+
+  // A living player's frame around the field, which display draws in between: buffers
+  // cleared, light and view set; then the field's objects and the life bar.
+  void begin_frame();
+  void finish_frame(Gamesystem* sys);
+
  private:
   void stage_init(int);
+  void step(bool ahead);
   void note_life();
 
   bool death_sounded = false;  // "die.wav" played for this game's death

@@ -1,19 +1,30 @@
 #pragma once
 
-// The one audio output shared by the music player and the sound effects (SDL2_mixer inside;
-// nothing outside sound/ sees SDL). Every call is made from the one event thread; opening the
-// output and decoding the music run on a loader thread of their own, so start-up does not wait.
+#include <vector>
+
+// The sound backend: the one audio output shared by the music player and the sound effects.
+// One implementation per platform (SDL2_mixer, the Windows multimedia calls, ...); nothing
+// outside sound/ sees which. The platform-neutral layer (music.cpp, sound_effect.cpp) reads
+// and checks every file first, so a backend only ever sees files that passed the checks.
+// Every call is made from the one event thread.
 namespace audio {
+
+// The music devices a music::Init kind asks for.
+enum class Device {
+  wave,       // sampled sound only
+  sequencer,  // General MIDI
+  cd,         // CD audio: names a drive or track, not a file of bytes
+};
 
 // Opens the output on first use, quietly. With no device this fails once and is never tried
 // again: the game then runs silent. Returns whether the output is open.
 bool open();
 
-// Loads `file` for the music player: a General MIDI file when `midi`, else a sampled (wave)
-// file. Returns a handle > 0, or 0 when the output is known to be missing, there is no such
-// readable file of that kind, or (for MIDI) no soundfont. The output is opened and the piece
-// decoded in the background; a piece that then fails to decode never sounds.
-unsigned load_music(const char* file, bool midi);
+// Loads the music piece `file` for `device`. `bytes` are the file's contents, already checked
+// (a wave file, or a Standard MIDI File with any RIFF wrapper taken off); empty for CD audio.
+// Returns a handle > 0, or 0 when the output is known to be missing or the device refuses
+// the piece. A piece readied in the background that then fails to decode never sounds.
+unsigned load_music(const char* file, Device device, std::vector<unsigned char> bytes);
 
 // Starts the loaded piece once from the beginning without waiting; false when refused. Asked
 // while the piece is still being readied, it starts as soon as it is ready.
@@ -22,8 +33,8 @@ bool play_music(unsigned handle);
 // Stops (if it sounds) and forgets a loaded piece; unknown handles are ignored.
 void free_music(unsigned handle);
 
-// Plays a wave file on the one effect channel, cutting off the effect still sounding.
-// A missing or unreadable file is ignored.
-void play_effect(const char* file);
+// Plays the wave file `file`, whose checked contents are `bytes`, on the one effect channel,
+// cutting off the effect still sounding.
+void play_effect(const char* file, std::vector<unsigned char> bytes);
 
 }  // namespace audio

@@ -6,7 +6,7 @@
 #include "sound/audio_device.h"
 #include "sound/sound_files.h"
 
-// Web Audio: the bytes are checked here as on the desktop, then decoded by the browser.
+// Web Audio: the browser decodes the checked bytes.
 // Browsers start no sound before a gesture, so the context is unlocked by the first key or
 // click, and music asked for earlier starts then, from its beginning.
 
@@ -140,14 +140,11 @@ bool open() {
   return out.ok;
 }
 
-unsigned load_music(const char* file, bool midi) {
-  if (file == nullptr || !open()) return 0;
-  std::vector<unsigned char> bytes;
-  if (!sound_files::read_file(file, bytes)) return 0;
-  if (midi ? !sound_files::is_midi(bytes.data(), bytes.size())
-           : !sound_files::is_wave(bytes.data(), bytes.size()))
+// The bytes of a MIDI file were checked; what the browser decodes is their rendering.
+unsigned load_music(const char* file, Device device, std::vector<unsigned char> bytes) {
+  if (file == nullptr || device == Device::cd || !open()) return 0;
+  if (device == Device::sequencer && !sound_files::read_file(rendering_of(file).c_str(), bytes))
     return 0;
-  if (midi && !sound_files::read_file(rendering_of(file).c_str(), bytes)) return 0;
   const unsigned handle = output().next_handle++;
   webaudio_load(handle, bytes.data(), bytes.size());
   return handle;
@@ -163,12 +160,8 @@ void free_music(unsigned handle) {
   if (output().ok) webaudio_free(handle);
 }
 
-void play_effect(const char* file) {
-  if (file == nullptr || !open()) return;
-  std::vector<unsigned char> bytes;
-  if (!sound_files::read_file(file, bytes) || !sound_files::is_wave(bytes.data(), bytes.size()))
-    return;
-  webaudio_effect(file, bytes.data(), bytes.size());
+void play_effect(const char* file, std::vector<unsigned char> bytes) {
+  if (file != nullptr && open()) webaudio_effect(file, bytes.data(), bytes.size());
 }
 
 }  // namespace audio

@@ -1,13 +1,30 @@
 #include "sound/music.h"
 
-#include "sound/audio_device.h"
+#include <vector>
 
-// Device kinds: 2 is the MIDI sequencer; 1 and any unknown kind the wave device, which plays
-// sampled sound only; 3 (CD audio) has no counterpart here and never opens.
+#include "sound/audio_device.h"
+#include "sound/sound_files.h"
+
+namespace {
+
+// Device kinds: 2 is the MIDI sequencer, 3 CD audio, 1 and any unknown kind the wave device.
+// A file reaches the backend only once its bytes have passed the checks of its kind.
+unsigned load(int device_kind, const char* file) {
+  if (device_kind == 3) return audio::load_music(file, audio::Device::cd, {});
+  const bool midi = device_kind == 2;
+  std::vector<unsigned char> bytes;
+  if (!sound_files::read_file(file, bytes)) return 0;
+  if (midi ? !sound_files::unwrap_midi(bytes) : !sound_files::is_wave(bytes.data(), bytes.size()))
+    return 0;
+  return audio::load_music(file, midi ? audio::Device::sequencer : audio::Device::wave,
+                           std::move(bytes));
+}
+
+}  // namespace
+
 int music::Init(int device_kind, const char* element_name) {
   Term();  // a second Init must not strand the device already open
-  if (device_kind == 3) return 0;
-  const unsigned handle = audio::load_music(element_name, device_kind == 2);
+  const unsigned handle = load(device_kind, element_name);
   if (handle == 0) return 0;
   device_id = handle;
   opened = 1;

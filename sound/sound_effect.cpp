@@ -1,10 +1,27 @@
 #include "sound/sound_effect.h"
 
+#include <string>
+#include <vector>
+
 #include "app/data_files.h"
 #include "sound/audio_device.h"
-#include "sound/effect_listener.h"
+#include "sound/sound_files.h"
 
+namespace {
+sound_effect_listener g_listener = nullptr;
+}
+
+void set_sound_effect_listener(sound_effect_listener listener) {
+  g_listener = listener;
+}
+
+// A file reaches the backend only once its bytes have passed the wave checks.
 void play_sound_effect(const char* wav_file) {
-  notify_sound_effect_listener(wav_file);
-  audio::play_effect(data_file(wav_file).c_str());
+  if (g_listener != nullptr) g_listener(wav_file);
+  const std::string file = data_file(wav_file);
+  std::vector<unsigned char> bytes;
+  if (!sound_files::read_file(file.c_str(), bytes) ||
+      !sound_files::is_wave(bytes.data(), bytes.size()))
+    return;
+  audio::play_effect(file.c_str(), std::move(bytes));
 }

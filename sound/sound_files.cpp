@@ -152,6 +152,37 @@ bool track_ok(const unsigned char* p, const unsigned char* end) {
   return false;  // no end-of-track
 }
 
+// The chunks of a RIFF file of the form `form`, from `begin` to `end`. Streaming writers leave
+// the RIFF size 0 or 0xFFFFFFFF; the decoders then read to the end of the file, and so do we
+// whenever the size is 0 or larger than the file.
+bool riff_chunks(const unsigned char* data, std::size_t size, const char* form,
+                 const unsigned char*& begin, const unsigned char*& end) {
+  if (data == nullptr || size < 12 || !tag(data, "RIFF") || !tag(data + 8, form)) return false;
+  const uint32_t riff_size = le32(data + 4);
+  if (riff_size != 0 && riff_size < 4) return false;
+  const bool whole_file = riff_size == 0 || riff_size > size - 8;
+  begin = data + 12;
+  end = whole_file ? data + size : data + 8 + riff_size;
+  return true;
+}
+
+struct Chunk {
+  const unsigned char* name;
+  const unsigned char* body;
+  uint32_t length;
+};
+
+// The chunk at `p`, stepping `p` past it; false at `end` or when the chunk runs past it.
+bool next_chunk(const unsigned char*& p, const unsigned char* end, Chunk& chunk) {
+  if (end - p < 8) return false;
+  chunk = {p, p + 8, le32(p + 4)};
+  if (chunk.length > static_cast<std::size_t>(end - chunk.body)) return false;
+  // Chunks are padded to an even length; the pad of the last one may be missing.
+  p = chunk.body + chunk.length;
+  if ((chunk.length & 1) != 0 && p != end) ++p;
+  return true;
+}
+
 }  // namespace
 
 bool read_file(const char* path, std::vector<unsigned char>& bytes) {
@@ -176,33 +207,22 @@ bool read_file(const char* path, std::vector<unsigned char>& bytes) {
 }
 
 bool is_wave(const unsigned char* data, std::size_t size) {
-  if (data == nullptr || size < 12 || !tag(data, "RIFF") || !tag(data + 8, "WAVE")) return false;
-  // Streaming writers leave the RIFF size 0 or 0xFFFFFFFF; the decoders then read to the end of
-  // the file, and so do we whenever the size is 0 or larger than the file.
-  const uint32_t riff_size = le32(data + 4);
-  if (riff_size != 0 && riff_size < 4) return false;
-  const bool whole_file = riff_size == 0 || riff_size > size - 8;
-  const unsigned char* p = data + 12;
-  const unsigned char* const end = whole_file ? data + size : data + 8 + riff_size;
-
+  const unsigned char* p;
+  const unsigned char* end;
+  if (!riff_chunks(data, size, "WAVE", p, end)) return false;
   bool have_format = false;
   uint32_t block_align = 0;
-  while (end - p >= 8) {
-    const uint32_t length = le32(p + 4);
-    const unsigned char* body = p + 8;
-    if (length > static_cast<std::size_t>(end - body)) return false;
-    if (tag(p, "fmt ")) {
-      if (have_format || !wave_format_ok(body, length)) return false;
+  Chunk chunk;
+  while (next_chunk(p, end, chunk)) {
+    if (tag(chunk.name, "fmt ")) {
+      if (have_format || !wave_format_ok(chunk.body, chunk.length)) return false;
       have_format = true;
-      block_align = le16(body + 12);
-    } else if (tag(p, "data")) {
-      return have_format && length > 0 && length % block_align == 0;
-    } else if (tag(p, "smpl")) {
+      block_align = le16(chunk.body + 12);
+    } else if (tag(chunk.name, "data")) {
+      return have_format && chunk.length > 0 && chunk.length % block_align == 0;
+    } else if (tag(chunk.name, "smpl")) {
       return false;  // loop points: the music plays once
     }
-    // Chunks are padded to an even length; the pad of the last one may be missing.
-    p = body + length;
-    if ((length & 1) != 0 && p != end) ++p;
   }
   return false;  // no data chunk
 }
@@ -232,6 +252,20 @@ bool is_midi(const unsigned char* data, std::size_t size) {
     p = body + length;
   }
   return true;  // the players stop after the declared tracks and never read what follows
+}
+
+// Windows' RIFF MIDI wrapper: the Standard MIDI File is the body of its data chunk.
+bool unwrap_midi(std::vector<unsigned char>& bytes) {
+  const unsigned char* p;
+  const unsigned char* end;
+  if (riff_chunks(bytes.data(), bytes.size(), "RMID", p, end)) {
+    Chunk chunk;
+    do {
+      if (!next_chunk(p, end, chunk)) return false;
+    } while (!tag(chunk.name, "data"));
+    bytes = std::vector<unsigned char>(chunk.body, chunk.body + chunk.length);
+  }
+  return is_midi(bytes.data(), bytes.size());
 }
 
 }  // namespace sound_files

@@ -28,4 +28,8 @@ bool is_wave(const unsigned char* data, std::size_t size);
 // cannot read it.
 bool is_midi(const unsigned char* data, std::size_t size);
 
+// Leaves in `bytes` the Standard MIDI File a player reads: the file itself, or for an RMID file
+// the body of its data chunk. True when that is one is_midi accepts.
+bool unwrap_midi(std::vector<unsigned char>& bytes);
+
 }  // namespace sound_files

@@ -2,18 +2,18 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <fstream>
-#include <iterator>
 #include <map>
 #include <vector>
 
+#include "app/data_file_list.h"
+#include "support/bytes.h"
+
 namespace {
 
-using Bytes = std::vector<uint8_t>;
+using bytes::Bytes;
 
 Bytes read_run_file(const std::string& name) {
-  std::ifstream in(std::string(VORNA_RUN_DIR) + "/" + name, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  return bytes::load(std::string(VORNA_RUN_DIR) + "/" + name);
 }
 
 // `n` bytes at `at`, big-endian (MIDI) or little-endian (RIFF); past the end throws.
@@ -88,7 +88,7 @@ TEST(AudioAssets, BgmIsAGeneralMidiPieceOfOneToTwoMinutes) {
 }
 
 TEST(AudioAssets, EffectsAreShortAudible16BitPcm) {
-  for (const char* name : {"dfog.wav", "life.wav", "die.wav"}) {
+  for (const char* name : data_files::kEffects) {
     SCOPED_TRACE(name);
     const Bytes b = read_run_file(name);
     auto be = [&](size_t at, int n) { return num(b, at, n, true); };

@@ -11,15 +11,13 @@
 #include <utility>
 #include <vector>
 
-#include "maze/field_sight.h"
+#include "maze/grid_sight.h"
+#include "maze/view_volume.h"
 #include "support/play_driver.h"
 
 using namespace playtest;
 
 namespace {
-
-using playtest::Cell;
-using Grid = std::vector<std::vector<char>>;
 
 Grid grid_of(const std::vector<std::string>& rows) {
   Grid g;
@@ -204,7 +202,9 @@ struct Left_state {
   }
 };
 
-Left_state draw_field_alone(Play_State* ps, VECTORD eye, double yaw, bool skip) {
+// What the field leaves behind, and (in `drawn`) what it drew.
+Left_state draw_field_alone(Play_State* ps, VECTORD eye, double yaw, bool skip,
+                            Vorna_Field::Draw_count* drawn = nullptr) {
   // Whatever the previous frame left, as the game's start-up and an earlier frame may.
   glEnableClientState(GL_VERTEX_ARRAY);
   const GLfloat odd[4] = {0.1f, 0.2f, 0.3f, 0.4f};
@@ -215,9 +215,8 @@ Left_state draw_field_alone(Play_State* ps, VECTORD eye, double yaw, bool skip) 
   glLoadIdentity();
   glRotated(yaw * 90.0, 0.0, 1.0, 0.0);
   glTranslated(-eye.x, -eye.y, -eye.z);
-  Vorna_Field::skip_unseen = skip;
-  ps->field.field_draw();
-  Vorna_Field::skip_unseen = true;
+  const Vorna_Field::Draw_count counted = ps->field.field_draw(skip);
+  if (drawn) *drawn = counted;
   Left_state s;
   glGetFloatv(GL_CURRENT_NORMAL, s.normal);
   glGetMaterialfv(GL_FRONT, GL_AMBIENT, s.material[0]);
@@ -237,8 +236,9 @@ TEST(FieldCull, LeavesTheSameStateWhenTheFarCornerIsSkipped) {
     SCOPED_TRACE(marks);
     // Looking back out of the entrance: the far corner and the door are behind the eye.
     const Left_state all = draw_field_alone(ps, cell(1, 0), 3.0, false);
-    const Left_state some = draw_field_alone(ps, cell(1, 0), 3.0, true);
-    EXPECT_LT(Vorna_Field::drawn.walls, 13 * 13 / 4);
+    Vorna_Field::Draw_count drawn;
+    const Left_state some = draw_field_alone(ps, cell(1, 0), 3.0, true, &drawn);
+    EXPECT_LT(drawn.walls, 13 * 13 / 4);
     EXPECT_TRUE(all == some);
     EXPECT_FALSE(some.vertex_array);             // GLUT's shapes switched it off
     EXPECT_FLOAT_EQ(some.material[1][1], 1.0f);  // green, with marks or without
@@ -256,8 +256,7 @@ struct Scene {
   bool fog;
 };
 
-gltest::Frame render(Play_State* ps, const Scene& s, bool skip) {
-  Vorna_Field::skip_unseen = skip;
+gltest::Frame render(Play_State* ps, const Scene& s, bool skip, Vorna_Field::Draw_count* drawn) {
   ps->field.player_pos = s.eye;
   ps->overview = s.overhead;
   if (s.overhead)
@@ -268,13 +267,10 @@ gltest::Frame render(Play_State* ps, const Scene& s, bool skip) {
     glEnable(GL_FOG);
   else
     glDisable(GL_FOG);
-  ps->display(&sys);
+  ps->begin_frame();
+  *drawn = ps->field.field_draw(skip);
+  ps->finish_frame(&sys);
   return gltest::read_back_buffer();
-}
-
-int heading_between(Cell a, Cell b) {
-  const int dr = b.first - a.first, dc = b.second - a.second;
-  return dr < 0 ? 0 : dc > 0 ? 1 : dr > 0 ? 2 : 3;
 }
 
 // Scenes along the solved path of an n x n maze: every heading at some stops, turns caught
@@ -292,7 +288,7 @@ std::vector<Scene> scenes_along_path(Play_State* ps, int n, int stops) {
     const Cell here = path[i], next = path[i + 1];
     const VECTORD at = cell(here.first, here.second);
     const VECTORD to = cell(next.first, next.second);
-    const int h = heading_between(here, next);
+    const int h = heading(here, next);
     const bool fog = k % 2 == 0;
     const std::string where = "stop " + std::to_string(k) + " (" + std::to_string(here.first) +
                               "," + std::to_string(here.second) + ")";
@@ -367,12 +363,11 @@ TEST(FieldCull, SamePixelsWithAndWithoutSkippingAlongASolvedPath) {
     for (const Scene& s : scenes_along_path(ps, n, run.stops)) {
       SCOPED_TRACE(std::to_string(n) + " " + s.name + " yaw " + std::to_string(s.yaw) + " y " +
                    std::to_string(s.eye.y) + " window " + std::to_string(run.width));
-      const gltest::Frame all = render(ps, s, false);
-      const Vorna_Field::Draw_count every = Vorna_Field::drawn;
+      Vorna_Field::Draw_count every, seen;
+      const gltest::Frame all = render(ps, s, false, &every);
       // The floor is the same draw either way and every wall a draw of its own, so skipping
       // leaves out whole draws and changes no pixel of what stays.
-      const gltest::Frame some = render(ps, s, true);
-      const Vorna_Field::Draw_count seen = Vorna_Field::drawn;
+      const gltest::Frame some = render(ps, s, true, &seen);
       int differ = 0;
       for (size_t i = 0; i < all.rgb.size(); ++i) differ += all.rgb[i] != some.rgb[i];
       EXPECT_EQ(differ, 0);
@@ -397,7 +392,6 @@ TEST(FieldCull, SamePixelsWithAndWithoutSkippingAlongASolvedPath) {
   std::printf("compared %d scenes byte for byte\n", compared);
   gltest::open_window(500, 500);
   ps->resize(500, 500, &sys);
-  Vorna_Field::skip_unseen = true;
 }
 
 }  // namespace

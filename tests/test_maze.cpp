@@ -24,6 +24,7 @@
 #include "objects/items.h"
 #include "sound/sound_effect.h"
 #include "support/gl_window.h"
+#include "support/maze_walk.h"
 
 namespace {
 
@@ -113,7 +114,8 @@ TEST(MazeGen, InvariantsOverEveryOddSizeAndManySeeds) {
     generate(13, seed);
     ASSERT_EQ(maze_faults(), "") << "seed " << seed;
     // The first seed (2, 4) can only grow inwards: link (3, 4), post (4, 4); (4, 3) stays open.
-    EXPECT_TRUE(g_maze[4][3] == 1 && g_maze[4][4] == 1 && g_maze[3][4] == 0) << seed;
+    EXPECT_EQ(std::make_tuple(g_maze[4][3], g_maze[4][4], g_maze[3][4]), std::make_tuple(1, 1, 0))
+        << seed;
   }
   generate(41, 2024u);
   const std::vector<int> first = snapshot();
@@ -130,7 +132,8 @@ TEST(MazeGen, WalkStopsAfterFourteenStepsAndLeavesItsEndUnrecorded) {
   init_mark();
   expand_wall(50, 50);
   ASSERT_EQ(g_markpt, 14);
-  for (int i = 0; i < 14; ++i) EXPECT_TRUE(g_mark[i].x == 50 + 2 * i && g_mark[i].y == 50) << i;
+  for (int i = 0; i < 14; ++i)
+    EXPECT_EQ(std::make_pair(g_mark[i].x, g_mark[i].y), std::make_pair(50 + 2 * i, 50)) << i;
   for (int x = 50; x <= 78; ++x) EXPECT_EQ(g_maze[50][x], 1) << x;
   EXPECT_EQ(g_maze[50][79], 0);  // could go on, but the budget is spent
 }
@@ -139,7 +142,7 @@ TEST(MazeGen, MarkListHandsOutEachEntryOnceAndStaysInBounds) {
   init_mark();
   int x = -7, y = -9;
   EXPECT_EQ(get_mark(&x, &y), 0);
-  EXPECT_TRUE(x == -7 && y == -9);  // untouched
+  EXPECT_EQ(std::make_pair(x, y), std::make_pair(-7, -9));  // untouched
   std::set<std::pair<int, int>> put, taken;
   for (int i = 0; i < 50; ++i) set_mark(i, 1000 + i), put.emplace(i, 1000 + i);
   for (int i = 0; i < 60 && get_mark(&x, &y) == 1; ++i) taken.emplace(x, y);
@@ -166,7 +169,7 @@ TEST(MazeGen, OutOfGridSizesAreFittedAndStayInside) {
                                       {98, 97},     {100, 99}, {103, 99}, {1000, 99}};
   for (auto [size, fitted] : fits) {
     create_vorna(size, 13);
-    EXPECT_TRUE(CX == fitted + 4 && CYY == 17) << size;
+    EXPECT_EQ(std::make_pair(CX, CYY), std::make_pair(fitted + 4, 17)) << size;
     EXPECT_EQ(maze_faults(), "") << size;
   }
 }
@@ -213,9 +216,11 @@ TEST(Field, LifeBallInTheCornerNeverInTheFirstRoom) {
         for (int x = 0; x < size; ++x) grid[y].push_back(g_maze[y + 2][x + 2] ? '#' : '_');
       const V p = life_item_position(grid);
       const auto r = static_cast<std::size_t>(p.z / 5), c = static_cast<std::size_t>(p.x / 5);
-      ASSERT_TRUE(p.x == 5.0 * c && p.z == 5.0 * r && p.y == 1.25) << size << " " << seed;
+      ASSERT_EQ(p, (V{5.0 * c, 1.25, 5.0 * r})) << size << " " << seed;
       ASSERT_EQ(c, column) << size << " " << seed;
-      ASSERT_TRUE(r % 2 == 1 && r <= corner && grid[r][c] == '_') << size << " " << seed;
+      ASSERT_EQ(r % 2, 1u) << size << " " << seed;
+      ASSERT_LE(r, corner) << size << " " << seed;
+      ASSERT_EQ(grid[r][c], '_') << size << " " << seed;
       rows_seen.insert(r);
     }
     EXPECT_EQ(rows_seen.size(), (corner + 1) / 2) << size;  // 1, 3, ... up to the corner
@@ -229,12 +234,13 @@ TEST(Field, LifeBallInTheCornerNeverInTheFirstRoom) {
                 .x,
             15.0);
   const V none = life_item_position({{'#', '#', '#'}, {'_', '_', '_'}, {'#', '#', '#'}});
-  EXPECT_TRUE(none.x == 0 && none.z == 0 && none.y == 1.25);
+  EXPECT_EQ(none, (V{0, 1.25, 0}));
 }
 
 // Every size round-trips through the file. The life ball: an open room (odd row and column) in
 // the top-left corner, up to ceil(size / 5), so reachable as the maze is connected.
 TEST(Field, EverySizeReadsBackWithItsItems) {
+  using At = std::pair<std::size_t, std::size_t>;  // row, column
   Vorna_Field f;
   for (int size = 3; size <= 103; size += 2) {
     f.field_init(size, size);
@@ -245,19 +251,21 @@ TEST(Field, EverySizeReadsBackWithItsItems) {
     ASSERT_EQ(as_rows(f.grid), expected) << size;
     const V p = f.item_list.back()->pos;
     const auto r = static_cast<std::size_t>(p.z / 5), c = static_cast<std::size_t>(p.x / 5);
-    EXPECT_TRUE(p.x == 5.0 * c && p.z == 5.0 * r && p.y == 1.25) << size;
+    EXPECT_EQ(p, (V{5.0 * c, 1.25, 5.0 * r})) << size;
     if (n == 3) {  // a single room, the first one: the ball waits at the origin
-      EXPECT_TRUE(r == 0 && c == 0) << size;
+      EXPECT_EQ(At(r, c), At(0, 0)) << size;
     } else {
       // Below 11 the corner has no room but the first: the nearest other room instead.
       const std::size_t corner = n < 11 ? n : (n + 4) / 5;
-      EXPECT_TRUE(r % 2 == 1 && c % 2 == 1 && r <= corner && c <= corner) << size;
+      EXPECT_EQ(At(r % 2, c % 2), At(1, 1)) << size;
+      EXPECT_LE(std::max(r, c), corner) << size;
       EXPECT_EQ(f.grid[r][c], '_') << size;
-      EXPECT_FALSE(r == 1 && c == 1) << size;
+      EXPECT_NE(At(r, c), At(1, 1)) << size;
     }
     const V exit{5.0 * (n - 1), 1, 5.0 * (n - 2)};
-    EXPECT_TRUE(f.is_goal(exit) && f.move_enable(exit) && f.item_list.front()->pos.x == exit.x - 5)
-        << size;
+    EXPECT_TRUE(f.is_goal(exit)) << size;
+    EXPECT_TRUE(f.move_enable(exit)) << size;
+    EXPECT_EQ(f.item_list.front()->pos.x, exit.x - 5) << size;
   }
 }
 
@@ -265,15 +273,17 @@ TEST(Field, StageOf13AndItsQueries) {
   Vorna_Field f;
   f.markings.push_back(V{1, 1, 1});
   f.field_init(13, 13);
-  ASSERT_TRUE(f.markings.empty() && f.enemy_list.empty() && f.item_list.size() == 2);
-  const V pot = f.item_list.front()->pos;
-  EXPECT_TRUE(dynamic_cast<Item_teapod*>(f.item_list.front()) && pot.x == 55 && pot.y == 1 &&
-              pot.z == 5 && dynamic_cast<Item_Life*>(f.item_list.back()));
+  EXPECT_TRUE(f.markings.empty());
+  EXPECT_TRUE(f.enemy_list.empty());
+  ASSERT_EQ(f.item_list.size(), 2u);
+  EXPECT_TRUE(dynamic_cast<Item_teapod*>(f.item_list.front()));
+  EXPECT_TRUE(dynamic_cast<Item_Life*>(f.item_list.back()));
+  EXPECT_EQ(f.item_list.front()->pos, (V{55, 1, 5}));
   EXPECT_FALSE(f.move_enable(V{0, 1, 5}));  // entrance
   EXPECT_TRUE(f.move_enable(V{5, 1, 5}));
   EXPECT_TRUE(f.move_enable(V{60, 7, 55}));  // exit
   EXPECT_FALSE(f.is_goal(V{59.5, 1, 55}));
-  EXPECT_TRUE(f.is_goal(V{59.6, 1, 55}) && f.is_goal(V{60, 1, 55}));
+  for (double x : {59.6, 60.0}) EXPECT_TRUE(f.is_goal(V{x, 1, 55})) << x;
 
   f.player_pos = V{5, 1, 5};
   const std::pair<V, std::string> finds[] = {{V{5, 1, 35}, "001"},     {V{35, 1, 5}, "100"},
@@ -290,15 +300,16 @@ TEST(Field, QueriesOnAHandMadeGridNeverLeaveIt) {
   set_grid(f, {"#####", "_#__#", "#___#", "#_*__", "###"});
   EXPECT_FALSE(f.move_enable(V{7.5, 0, 5}));  // row 1, column 1
   f.grid[1][1] = '_';
-  EXPECT_TRUE(f.move_enable(V{7.5, 0, 5}) && f.move_enable(V{9.99, 0, 9.99}));
+  for (V p : {V{7.5, 0, 5}, V{9.99, 0, 9.99}}) EXPECT_TRUE(f.move_enable(p)) << p.x;
   for (V p : {V{10, 0, 15} /* "*" */, V{17, 0, 22} /* beyond a short row */, V{kNan, 0, 5},
               V{5, 0, kNan}, V{kInf, 0, 5}, V{-kInf, 0, 5}, V{5, 0, 1e300}, V{-1e300, 0, -1e300},
               V{1e19, 0, 1e19}, V{-5, 0, 5}, V{5, 0, -5}, V{25, 0, 5}, V{5, 0, 25}})
     EXPECT_FALSE(f.move_enable(p)) << p.x << "," << p.z;
   EXPECT_TRUE(f.is_goal(V{1e300, 0, 0}));
-  EXPECT_FALSE(f.is_goal(V{-kInf, 0, 0}) || f.is_goal(V{kNan, 0, 0}));
+  for (double x : {-kInf, kNan}) EXPECT_FALSE(f.is_goal(V{x, 0, 0})) << x;
   f.grid.assign(1, {});  // one row without cells
-  EXPECT_FALSE(f.move_enable(V{5, 1, 5}) || f.is_goal(V{60, 1, 55}));
+  EXPECT_FALSE(f.move_enable(V{5, 1, 5}));
+  EXPECT_FALSE(f.is_goal(V{60, 1, 55}));
 }
 
 TEST(Field, UnwritableFileMessageThenEmptyGridWithBothItems) {
@@ -312,11 +323,13 @@ TEST(Field, UnwritableFileMessageThenEmptyGridWithBothItems) {
   f.field_init(13, 13);
   EXPECT_EQ(testing::internal::GetCapturedStdout(), std::string("ファイル開けない") + kReadError);
   std::filesystem::remove("vorna.txt");
-  EXPECT_TRUE(CX == 17 && g_maze[3][2] == 0 && g_maze[13][14] == 0);  // generation completed
-  ASSERT_TRUE(f.grid.empty() && f.item_list.size() == 2);
-  const V life = f.item_list.back()->pos;
-  EXPECT_TRUE(life.x == 0 && life.y == 1.25 && life.z == 0);
-  EXPECT_FALSE(f.move_enable(V{5, 1, 5}) || f.is_goal(V{60, 1, 55}) || f.is_goal(V{kInf, 1, 5}));
+  EXPECT_EQ(std::make_tuple(CX, g_maze[3][2], g_maze[13][14]),
+            std::make_tuple(17, 0, 0));  // generated
+  EXPECT_TRUE(f.grid.empty());
+  ASSERT_EQ(f.item_list.size(), 2u);
+  EXPECT_EQ(f.item_list.back()->pos, (V{0, 1.25, 0}));
+  EXPECT_FALSE(f.move_enable(V{5, 1, 5}));
+  for (V p : {V{60, 1, 55}, V{kInf, 1, 5}}) EXPECT_FALSE(f.is_goal(p)) << p.x;
 }
 
 // Counts its own destruction, so double or missing deletes show (and AddressSanitizer sees them).
@@ -337,7 +350,8 @@ TEST(Field, OwnsItsObjectsAndDeletesEachExactlyOnce) {
     f.enemy_list.push_back(new Counted(&destroyed));
     f.field_init(13, 13);
     EXPECT_EQ(destroyed, 2);
-    EXPECT_TRUE(f.item_list.size() == 2 && f.enemy_list.empty());
+    EXPECT_EQ(f.item_list.size(), 2u);
+    EXPECT_TRUE(f.enemy_list.empty());
     f.enemy_list.push_back(new Counted(&destroyed));
   }
   EXPECT_EQ(destroyed, 3);  // the destructor took the rest
@@ -351,26 +365,33 @@ TEST(Items, TouchSpinAndPickUp) {
   EXPECT_FALSE(pot.stumb(V{55, 3.6, 5}));    // height counts
   EXPECT_FALSE(life.stumb(V{12.5, 1, 10}));  // about 2.5125
   EXPECT_TRUE(life.stumb(V{11.25, 1, 10}));
-  EXPECT_FALSE(life.stumb(V{kNan, 1, 10}) || pot.stumb(V{kInf, 1, 5}));
+  EXPECT_FALSE(life.stumb(V{kNan, 1, 10}));
+  EXPECT_FALSE(pot.stumb(V{kInf, 1, 5}));
 
   Vorna_Field field;
   for (int i = 0; i < 180; ++i) pot.move(field), life.move(field);
-  EXPECT_TRUE(pot.angle == 360.0 && life.angle == 360.0);
+  EXPECT_EQ(std::make_pair(pot.angle, life.angle), std::make_pair(360.0, 360.0));
   pot.move(field), life.move(field);
-  EXPECT_TRUE(pot.angle == 2.0 && life.angle == 2.0 && pot.pos.x == 55);
+  EXPECT_EQ(std::make_pair(pot.angle, life.angle), std::make_pair(2.0, 2.0));
+  EXPECT_EQ(pot.pos.x, 55);
 
   gltest::open_window(200, 200);
   set_sound_effect_listener([](const char* wav) { g_sounds.emplace_back(wav); });
   int hp = 30;
   field_object* item = new Item_Life(V{10, 1.25, 10});
-  EXPECT_TRUE(item->action(&hp) == 0 && hp == 5030);
+  EXPECT_EQ(item->action(&hp), 0);
+  EXPECT_EQ(hp, 5030);
   delete item;  // through the base, as the play state does
   glEnable(GL_FOG);
   item = new Item_teapod(V{55, 1, 5});
-  EXPECT_TRUE(item->action(&hp) == 0 && hp == 5030 && !glIsEnabled(GL_FOG));
+  EXPECT_EQ(item->action(&hp), 0);
+  EXPECT_EQ(hp, 5030);
+  EXPECT_FALSE(glIsEnabled(GL_FOG));
   delete item;
   field_object plain(V{1, 2, 3});  // the base has no effect
-  EXPECT_TRUE(plain.action(&hp) == 0 && hp == 5030 && !plain.stumb(V{1, 2, 3}));
+  EXPECT_EQ(plain.action(&hp), 0);
+  EXPECT_EQ(hp, 5030);
+  EXPECT_FALSE(plain.stumb(V{1, 2, 3}));
   EXPECT_EQ(g_sounds, (std::vector<std::string>{"life.wav", "dfog.wav"}));
   set_sound_effect_listener(nullptr);
 }
@@ -393,7 +414,7 @@ TEST(Items, DrawAtTheirPositions) {
   glGetFloatv(GL_MODELVIEW_MATRIX, after);
   EXPECT_EQ(std::vector<GLfloat>(before, before + 16), std::vector<GLfloat>(after, after + 16));
   glGetMaterialfv(GL_BACK, GL_DIFFUSE, material);
-  EXPECT_TRUE(material[0] == 1 && material[1] == 0 && material[2] == 0);
+  EXPECT_EQ(std::vector<GLfloat>(material, material + 3), (std::vector<GLfloat>{1, 0, 0}));
 
   const gltest::Frame fr = gltest::read_back_buffer();
   auto red = [](const gltest::Rgb& c) { return c[0] > 100 && c[1] < 30 && c[2] < 30; };
@@ -436,9 +457,12 @@ TEST(Enemy, KeepsToTheRightHandWall) {
   EXPECT_EQ(tick(e, f), "0 0 10 20");  // dead end
 
   int hp = 77;
-  EXPECT_TRUE(e.action(&hp) == 0 && hp == 77 && !e.stumb(e.pos));
   enemy2 e2(e.pos, 0);
-  EXPECT_TRUE(e2.action(&hp) == 0 && hp == 77 && !e2.stumb(e2.pos));
+  for (field_object* o : std::initializer_list<field_object*>{&e, &e2}) {  // enemies do no harm
+    EXPECT_EQ(o->action(&hp), 0);
+    EXPECT_EQ(hp, 77);
+    EXPECT_FALSE(o->stumb(o->pos));
+  }
 }
 
 TEST(Enemy, ChasesAPlayerInLineButNeverIntoAWall) {

@@ -13,8 +13,6 @@ using namespace playtest;
 
 namespace {
 
-using playtest::Cell;
-
 TEST(Playthrough, FromTheTitleThroughTheTeapotToTheSecondStage) {
   Play_State* ps = play();
   sys.current_state = State::State_list[MENU];
@@ -30,11 +28,9 @@ TEST(Playthrough, FromTheTitleThroughTheTeapotToTheSecondStage) {
     const std::vector<Cell> path = shortest_path(ps->field.grid, from, to);
     ASSERT_EQ(path.front(), from);
     for (size_t i = 1; i < path.size(); ++i) {
-      const int dr = path[i].first - path[i - 1].first, dc = path[i].second - path[i - 1].second;
-      const int h = dr < 0 ? 0 : dc > 0 ? 1 : dr > 0 ? 2 : 3;
+      const int h = heading(path[i - 1], path[i]);
       for (int guard = 0; guard < 20 && (ps->direction != h || ps->anim_count != 0); ++guard) {
-        if (ps->anim_count == 0)
-          sys.sp_keyboard((h - ps->direction + 4) % 4 == 3 ? GLUT_KEY_LEFT : GLUT_KEY_RIGHT, 0, 0);
+        if (ps->anim_count == 0) sys.sp_keyboard(key_towards(ps, h), 0, 0);
         frame();
       }
       sys.sp_keyboard(GLUT_KEY_UP, 0, 0);

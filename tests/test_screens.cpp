@@ -12,6 +12,7 @@
 #include "app/state.h"
 #include "maze/vorna_field.h"
 #include "objects/items.h"
+#include "screens/gameover_state.h"
 #include "screens/menu_state.h"
 #include "screens/status.h"
 #include "screens/texts.h"

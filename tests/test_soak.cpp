@@ -12,16 +12,17 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <deque>
 #include <filesystem>
 #include <fstream>
-#include <map>
 #include <random>
 #include <set>
 #include <string>
 #include <vector>
 
+#include "app/data_file_list.h"
 #include "sound/sound_effect.h"
+#include "support/bytes.h"
+#include "support/descriptors.h"
 #include "support/play_driver.h"
 
 using namespace playtest;
@@ -29,7 +30,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const char* const kWaves[] = {"dfog.wav", "life.wav", "die.wav"};
+const auto& kWaves = data_files::kEffects;
 
 // "VmHWM" (peak resident set) or "VmRSS" of this process, in kB.
 long status_kb(const char* field) {
@@ -37,12 +38,6 @@ long status_kb(const char* field) {
   for (std::string line; std::getline(in, line);)
     if (line.rfind(field, 0) == 0) return std::atol(line.c_str() + std::strlen(field) + 1);
   return -1;
-}
-
-int open_fds() {
-  int n = 0;
-  for (auto it = fs::directory_iterator("/proc/self/fd"); it != fs::directory_iterator(); ++it) ++n;
-  return n;
 }
 
 // The working directory's wave files for one run: the real ones, none, or broken ones.
@@ -56,20 +51,19 @@ void lay_waves(Waves kind) {
   for (const char* wav : kWaves) {
     const fs::path real = fs::path(VORNA_RUN_DIR) / wav;
     fs::remove(wav);
-    std::string bytes;
+    bytes::Bytes b;
     if (kind == Waves::header_only || kind == Waves::cut_in_half) {
-      std::ifstream in(real, std::ios::binary);
-      bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-      bytes.resize(kind == Waves::header_only ? 44 : bytes.size() / 2);
+      b = bytes::load(real);
+      b.resize(kind == Waves::header_only ? 44 : b.size() / 2);
     } else if (kind == Waves::text) {
-      for (int i = 0; i < 20; ++i) bytes += "this is not a wave file\n";
+      for (int i = 0; i < 20; ++i) bytes::put(b, "this is not a wave file\n");
     } else if (kind == Waves::short_junk) {
-      bytes = "garbage";
+      bytes::put(b, "garbage");
     }
     if (kind == Waves::real) {
       fs::copy_file(real, wav);
     } else if (kind != Waves::missing) {
-      std::ofstream(wav, std::ios::binary) << bytes;
+      bytes::save(wav, b);
     }
   }
 }
@@ -83,8 +77,6 @@ struct Stats {
   long ticks = 0, deaths = 0, restarts = 0, stages = 0, pickups = 0, clicks = 0, overheads = 0;
   std::set<int> sizes;
 };
-
-using Cell = std::pair<int, int>;  // row, column
 
 // Plays like a restless player: moods of wandering, walking to an item or the exit, and
 // diving (overhead views until refused, then steps) that end in deaths.
@@ -185,36 +177,14 @@ class Player {
                            static_cast<int>(o->pos.x / 5.0 + 0.5));
     for (size_t r = 0; r < g.size(); ++r)
       if (!g[r].empty() && g[r].back() == '_') targets.emplace_back(r, g[r].size() - 1);
-    const Cell next = first_step(g, here, targets);
-    if (next == here) {
+    const std::vector<Cell> path = shortest_path_to(g, here, [&](Cell c) {
+      return std::find(targets.begin(), targets.end(), c) != targets.end();
+    });
+    if (path.size() < 2) {
       sys.sp_keyboard(GLUT_KEY_LEFT + pick(4), 0, 0);
       return;
     }
-    const int dr = next.first - here.first, dc = next.second - here.second;
-    const int heading = dr < 0 ? 0 : dc > 0 ? 1 : dr > 0 ? 2 : 3;
-    const int turn = (heading - ps->direction + 4) % 4;
-    sys.sp_keyboard(turn == 0 ? GLUT_KEY_UP : turn == 3 ? GLUT_KEY_LEFT : GLUT_KEY_RIGHT, 0, 0);
-  }
-
-  // The first cell on a shortest path to the nearest target; `from` when none is reachable.
-  static Cell first_step(const std::vector<std::vector<char>>& g, Cell from,
-                         const std::vector<Cell>& targets) {
-    auto open = [&](Cell n) {
-      const auto r = static_cast<size_t>(n.first), c = static_cast<size_t>(n.second);
-      return r < g.size() && c < g[r].size() && g[r][c] == '_';
-    };
-    std::map<Cell, Cell> prev{{from, from}};
-    for (std::deque<Cell> queue{from}; !queue.empty(); queue.pop_front()) {
-      Cell cur = queue.front();
-      if (cur != from && std::find(targets.begin(), targets.end(), cur) != targets.end()) {
-        while (prev[cur] != from) cur = prev[cur];
-        return cur;
-      }
-      const auto [r, c] = cur;
-      for (const Cell& n : {Cell{r - 1, c}, Cell{r, c + 1}, Cell{r + 1, c}, Cell{r, c - 1}})
-        if (open(n) && prev.emplace(n, cur).second) queue.push_back(n);
-    }
-    return from;
+    sys.sp_keyboard(key_towards(ps, heading(here, path[1])), 0, 0);
   }
 
   std::mt19937 rng_;
@@ -273,10 +243,10 @@ TEST(Soak, MemoryAndDescriptorsStayFlatThroughALongRandomGame) {
   // and the dives that follow leave little time for one.
   player.seek(1000);
   for (int i = 0; i < 1000 && stats.pickups == 0; ++i) player.tick(stats);
-  const int fds_at_start = open_fds();
+  const int fds_at_start = descriptors::open_count();
   for (const Waves kind : runs) {
     lay_waves(kind);
-    const int fds_before = open_fds();
+    const int fds_before = descriptors::open_count();
     const Stats at_start = stats;
     const long effects_before = g_effects;
     // Each run starts with a dive, whose death asks for "die.wav", and goes on until the game
@@ -298,7 +268,7 @@ TEST(Soak, MemoryAndDescriptorsStayFlatThroughALongRandomGame) {
         rss_at_1000 = status_kb("VmRSS");
       }
     }
-    const int fds_after = open_fds();
+    const int fds_after = descriptors::open_count();
     const long effects = g_effects - effects_before;
     std::printf(
         "run with waves %-11s: %ld ticks, %ld deaths, %ld pick-ups, %ld effects, fds %d -> %d\n",
@@ -329,8 +299,8 @@ TEST(Soak, MemoryAndDescriptorsStayFlatThroughALongRandomGame) {
       stats.restarts, stats.stages, stats.pickups, stats.clicks, stats.overheads, sizes.c_str(),
       baseline_tick, hwm_at_1000, hwm_end, hwm_end - hwm_at_1000, baseline_tick, rss_at_1000,
       rss_end, heap_at_1000, static_cast<long>(mallinfo2().uordblks / 1024), fds_at_start,
-      open_fds());
-  EXPECT_EQ(open_fds(), fds_at_start);
+      descriptors::open_count());
+  EXPECT_EQ(descriptors::open_count(), fds_at_start);
   set_sound_effect_listener(nullptr);
   ASSERT_GT(hwm_at_1000, 0) << "the largest maze was never reached";
   EXPECT_LT(hwm_end - hwm_at_1000, 2048) << "peak RSS grew by 2 MB or more";
@@ -344,9 +314,9 @@ TEST(Soak, MemoryAndDescriptorsStayFlatThroughALongRandomGame) {
 TEST(Soak, ShortJunkEffectFilesLeaveNoDescriptorOpen) {
   play_with_sound();
   lay_waves(Waves::short_junk);
-  const int before = open_fds();
+  const int before = descriptors::open_count();
   for (int i = 0; i < 100; ++i) play_sound_effect(kWaves[i % 3]);
-  EXPECT_EQ(open_fds(), before);
+  EXPECT_EQ(descriptors::open_count(), before);
   lay_waves(Waves::real);
 }
 

@@ -7,10 +7,13 @@
 #include <csignal>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 
 #include "sound/audio_device.h"
 #include "sound/music.h"
 #include "sound/sound_effect.h"
+#include "support/bytes.h"
+#include "support/descriptors.h"
 
 namespace {
 
@@ -56,15 +59,12 @@ bool falls_silent(double seconds = 30) {
 
 // A mono 16-bit wave holding a 660 Hz sine at `level` (0..1).
 void write_tone(const char* path, double seconds, double level) {
-  const uint32_t rate = 44100, n = static_cast<uint32_t>(seconds * rate);
-  const uint32_t head[] = {0x46464952, 36 + 2 * n, 0x45564157, 0x20746d66, 16,   0x00010001,
-                           rate,       2 * rate,   0x00100002, 0x61746164, 2 * n};
-  std::vector<int16_t> data(n);
-  for (uint32_t i = 0; i < n; ++i)
-    data[i] = static_cast<int16_t>(32767 * level * std::sin(2 * M_PI * 660 * i / rate));
-  std::ofstream out(path, std::ios::binary);
-  out.write(reinterpret_cast<const char*>(head), sizeof head);
-  out.write(reinterpret_cast<const char*>(data.data()), 2 * n);
+  const bytes::Wave_format mono;
+  bytes::Bytes data;
+  for (uint32_t i = 0; i < static_cast<uint32_t>(seconds * mono.rate); ++i)
+    bytes::put_le(
+        data, static_cast<int16_t>(32767 * level * std::sin(2 * M_PI * 660 * i / mono.rate)), 2);
+  bytes::save(path, bytes::wave(mono, data));
 }
 
 class Sound : public testing::Test {
@@ -78,6 +78,7 @@ class Sound : public testing::Test {
     std::error_code exists;
     for (const char* f : {"bgm.mid", "life.wav"})
       std::filesystem::create_symlink(std::string(VORNA_RUN_DIR) + "/" + f, f, exists);
+    bytes::save("bgm.rmi", bytes::rmid(bytes::load("bgm.mid")));
     write_tone("tone.wav", 0.2, 0.5);
   }
   void SetUp() override {
@@ -124,24 +125,22 @@ TEST_F(Sound, MusicContractMissingFilesKindsAndTerm) {
 TEST_F(Sound, BgmNeedsASoundfontSoundsOnlyAfterPlayAndStopsAtTerm) {
   setenv("SDL_FORCE_SOUNDFONTS", "1", 1);  // the player's own setting, pointing nowhere
   setenv("SDL_SOUNDFONTS", "/nonexistent/none.sf2", 1);
-  FILE* sink = std::fopen("stderr.txt", "w");
-  const int saved = dup(2);
-  dup2(fileno(sink), 2);
   music m;
-  EXPECT_EQ(m.Init(2, "bgm.mid"), 0);
-  dup2(saved, 2);
-  std::fclose(sink);
+  EXPECT_EQ(descriptors::stderr_of([&] { EXPECT_EQ(m.Init(2, "bgm.mid"), 0); }), "")
+      << "no soundfont, yet something printed";
   unsetenv("SDL_FORCE_SOUNDFONTS");
   unsetenv("SDL_SOUNDFONTS");
-  EXPECT_EQ(std::filesystem::file_size("stderr.txt"), 0u) << "no soundfont, yet something printed";
 
-  ASSERT_EQ(m.Init(2, "bgm.mid"), 1);
-  EXPECT_TRUE(silent(record(now(), 0.5))) << "sounding before Play";
-  EXPECT_EQ(m.Play(), 1);
-  EXPECT_FALSE(silent(record(now(), 1.0))) << "bgm.mid never sounded after Play";
-  m.Term();
-  EXPECT_TRUE(falls_silent(10)) << "still sounding after Term";
-  EXPECT_TRUE(silent(record(now(), 1.0)));
+  for (const char* file : {"bgm.mid", "bgm.rmi"}) {  // the RIFF-wrapped one plays its MIDI
+    SCOPED_TRACE(file);
+    ASSERT_EQ(m.Init(2, file), 1);
+    EXPECT_TRUE(silent(record(now(), 0.5))) << "sounding before Play";
+    EXPECT_EQ(m.Play(), 1);
+    EXPECT_FALSE(silent(record(now(), 1.0))) << "never sounded after Play";
+    m.Term();
+    EXPECT_TRUE(falls_silent(10)) << "still sounding after Term";
+    EXPECT_TRUE(silent(record(now(), 1.0)));
+  }
 }
 
 TEST_F(Sound, AnEffectSoundsANewOneCutsItAndAFailedOneCutsNothing) {
@@ -166,19 +165,17 @@ TEST_F(Sound, AnEffectSoundsANewOneCutsItAndAFailedOneCutsNothing) {
   EXPECT_TRUE(silent(s, g_rate * 0.6));
 
   struct sigaction interrupt, terminate;  // opening the output left Ctrl+C and kill alone
-  ASSERT_TRUE(sigaction(SIGINT, nullptr, &interrupt) == 0 &&
-              sigaction(SIGTERM, nullptr, &terminate) == 0);
-  EXPECT_TRUE(interrupt.sa_handler == SIG_DFL && terminate.sa_handler == SIG_DFL);
+  ASSERT_EQ(sigaction(SIGINT, nullptr, &interrupt), 0);
+  ASSERT_EQ(sigaction(SIGTERM, nullptr, &terminate), 0);
+  EXPECT_EQ(interrupt.sa_handler, SIG_DFL);
+  EXPECT_EQ(terminate.sa_handler, SIG_DFL);
 }
 
 TEST_F(Sound, MusicAskedToPlayWhileStillLoadingStartsOnceWhenReady) {
   // One quarter-second note: long enough to hear, short enough to hear it end.
-  const unsigned char note[] = {'M',  'T',  'h',  'd',  0,    0,    0,    6,    0,
-                                0,    0,    1,    0,    96,   'M',  'T',  'r',  'k',
-                                0,    0,    0,    12,   0x00, 0x90, 0x3C, 0x64, 0x30,
-                                0x80, 0x3C, 0x00, 0x00, 0xFF, 0x2F, 0x00};
-  std::ofstream("note.mid", std::ios::binary)
-      .write(reinterpret_cast<const char*>(note), sizeof note);
+  const bytes::Bytes note = {0x00, 0x90, 0x3C, 0x64, 0x30, 0x80,
+                             0x3C, 0x00, 0x00, 0xFF, 0x2F, 0x00};
+  bytes::save("note.mid", bytes::midi({note}, 0, -1, 96));
   music m;
   const size_t start = now();
   ASSERT_EQ(m.Init(2, "note.mid"), 1);

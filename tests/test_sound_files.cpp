@@ -5,35 +5,20 @@
 
 #include <cstdint>
 #include <cstring>
-#include <fstream>
 #include <iterator>
 #include <string>
 #include <vector>
 
+#include "app/data_file_list.h"
 #include "support/bytes.h"
 
 namespace {
 
 using namespace bytes;
 
-// A PCM wave: header fields at 22 channels, 24 rate, 28 byte rate, 32 block align, 34 bits.
 Bytes wave(uint32_t channels = 1, uint32_t bits = 16, uint32_t frames = 10, uint32_t format = 1) {
-  const uint32_t align = channels * bits / 8, rate = 44100;
-  Bytes b;
-  put(b, "RIFF");
-  put_le(b, 36 + frames * align, 4);
-  put(b, "WAVEfmt ");
-  put_le(b, 16, 4);
-  put_le(b, format, 2);
-  put_le(b, channels, 2);
-  put_le(b, rate, 4);
-  put_le(b, rate * align, 4);
-  put_le(b, align, 2);
-  put_le(b, bits, 2);
-  put(b, "data");
-  put_le(b, frames * align, 4);
-  b.resize(b.size() + frames * align, 0x11);
-  return b;
+  const Wave_format f{channels, bits, 44100, format};
+  return bytes::wave(f, Bytes(frames * f.block(), 0x11));
 }
 
 bool wave_ok(const Bytes& b) {
@@ -43,26 +28,6 @@ bool midi_ok(const Bytes& b) {
   return sound_files::is_midi(b.data(), b.size());
 }
 
-Bytes from_file(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-// Header of format `format` with the given tracks, each given as its event bytes.
-Bytes midi(const std::vector<Bytes>& tracks, uint32_t format = 1, int declared = -1) {
-  Bytes b;
-  put(b, "MThd");
-  put_be(b, 6, 4);
-  put_be(b, format, 2);
-  put_be(b, declared < 0 ? static_cast<uint32_t>(tracks.size()) : declared, 2);
-  put_be(b, 480, 2);
-  for (const Bytes& t : tracks) {
-    put(b, "MTrk");
-    put_be(b, static_cast<uint32_t>(t.size()), 4);
-    b.insert(b.end(), t.begin(), t.end());
-  }
-  return b;
-}
 const Bytes kEnd = {0x00, 0xFF, 0x2F, 0x00};
 Bytes events(Bytes e) {
   e.insert(e.end(), kEnd.begin(), kEnd.end());
@@ -72,12 +37,12 @@ Bytes events(Bytes e) {
 }  // namespace
 
 TEST(SoundFiles, OurOwnFilesPass) {
-  for (const char* name : {"dfog.wav", "life.wav", "die.wav"})
-    EXPECT_TRUE(wave_ok(from_file(std::string(VORNA_RUN_DIR) + "/" + name))) << name;
-  const Bytes bgm = from_file(std::string(VORNA_RUN_DIR) + "/bgm.mid");
+  for (const char* name : data_files::kEffects)
+    EXPECT_TRUE(wave_ok(load(std::string(VORNA_RUN_DIR) + "/" + name))) << name;
+  const Bytes bgm = load(std::string(VORNA_RUN_DIR) + "/bgm.mid");
   EXPECT_TRUE(midi_ok(bgm));
   EXPECT_FALSE(wave_ok(bgm));
-  EXPECT_FALSE(midi_ok(from_file(std::string(VORNA_RUN_DIR) + "/life.wav")));
+  EXPECT_FALSE(midi_ok(load(std::string(VORNA_RUN_DIR) + "/life.wav")));
 
   std::vector<unsigned char> read;
   EXPECT_TRUE(sound_files::read_file((std::string(VORNA_RUN_DIR) + "/bgm.mid").c_str(), read));
@@ -119,13 +84,7 @@ TEST(SoundFiles, WaveFormatFieldsMustAgree) {
     EXPECT_FALSE(wave_ok(b)) << "byte " << f.at << " = " << f.value;
   }
 
-  Bytes ext = wave(2, 16, 10, 0xFFFE);  // extensible: sizes grow by 24
-  ext.insert(ext.begin() + 36, 24, 0);
-  set_le(ext, 4, 36 + 24 + 40, 4);
-  set_le(ext, 16, 40, 4);
-  set_le(ext, 36, 22, 2);
-  set_le(ext, 38, 16, 2);
-  set_le(ext, 44, 1, 2);  // PCM sub-format
+  Bytes ext = wave(2, 16, 10, 0xFFFE);
   EXPECT_TRUE(wave_ok(ext));
   set_le(ext, 38, 24, 2);  // more valid bits than the container holds
   EXPECT_FALSE(wave_ok(ext));
@@ -187,7 +146,7 @@ TEST(SoundFiles, WaveChunksMustLieWithinTheFile) {
 // Streaming writers leave the RIFF size 0 or 0xFFFFFFFF: the mixer then reads to the end of the
 // file, and the chunks must lie within that.
 TEST(SoundFiles, WaveRiffSizeOfZeroOrPastTheFileMeansTheWholeFile) {
-  const Bytes ours = from_file(std::string(VORNA_RUN_DIR) + "/life.wav");
+  const Bytes ours = load(std::string(VORNA_RUN_DIR) + "/life.wav");
   for (const Bytes& base : {wave(), ours}) {
     const uint32_t size = static_cast<uint32_t>(base.size());
     for (uint32_t riff : {0u, 0xFFFFFFFFu, size - 7, size + 100}) {
@@ -259,7 +218,7 @@ TEST(SoundFiles, MidiBytesAfterTheLastDeclaredTrackAreIgnored) {
       {'M', 'T', 'r', 'k', 0, 0, 0, 3, 0x00, 0x90, 0x3C},        // a broken one
       {0xB2, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xF0},  // a binary name and a length past the end
   };
-  const Bytes bgm = from_file(std::string(VORNA_RUN_DIR) + "/bgm.mid");
+  const Bytes bgm = load(std::string(VORNA_RUN_DIR) + "/bgm.mid");
   for (const Bytes& base : {midi({notes}, 0), midi({kEnd, notes}), bgm}) {
     for (size_t i = 0; i < std::size(trailers); ++i) {
       Bytes b = base;
@@ -274,6 +233,39 @@ TEST(SoundFiles, MidiBytesAfterTheLastDeclaredTrackAreIgnored) {
   // RIFF-wrapped MIDI: SDL2_mixer takes it, but FluidSynth finds no MThd and plays nothing.
   EXPECT_FALSE(midi_ok(rmid(bgm)));
   EXPECT_FALSE(midi_ok(rmid(midi({notes}))));
+}
+
+// An RMID file is played as the MIDI file in its data chunk; anything else passes unchanged.
+TEST(SoundFiles, UnwrapMidiTakesTheMidiOutOfAnRmidFile) {
+  const Bytes inner = midi({events({0x00, 0x90, 0x3C, 0x64, 0x60, 0x3C, 0x00})});
+  Bytes info = rmid(inner);  // an odd-sized chunk before the data, padded
+  const Bytes list = {'L', 'I', 'S', 'T', 3, 0, 0, 0, 'a', 'b', 'c', 0};
+  info.insert(info.begin() + 12, list.begin(), list.end());
+  set_le(info, 4, static_cast<uint32_t>(info.size() - 8), 4);
+  Bytes cut = rmid(inner);
+  set_le(cut, 16, static_cast<uint32_t>(inner.size() + 2), 4);  // data past the RIFF size
+  Bytes no_data = rmid(inner);
+  std::memcpy(&no_data[12], "junk", 4);
+  const struct {
+    const char* name;
+    Bytes file;
+    bool ok;
+  } cases[] = {
+      {"plain MIDI", inner, true},
+      {"RMID", rmid(inner), true},
+      {"RMID with a LIST chunk", info, true},
+      {"RMID of a broken MIDI", rmid(Bytes(inner.begin(), inner.end() - 1)), false},
+      {"RMID with its data cut", cut, false},
+      {"RMID without data", no_data, false},
+      {"a wave", wave(), false},
+  };
+  for (const auto& c : cases) {
+    Bytes b = c.file;
+    EXPECT_EQ(sound_files::unwrap_midi(b), c.ok) << c.name;
+    if (c.ok) {
+      EXPECT_EQ(b, inner) << c.name;
+    }
+  }
 }
 
 TEST(SoundFiles, MidiEventsMustBeWellFormed) {

@@ -31,6 +31,7 @@
 
 namespace fs = std::filesystem;
 using playtest::Cell;
+using playtest::heading;
 
 namespace {
 
@@ -57,21 +58,10 @@ void display() {
 // What Vorna_Gamesystem::init and the first reshape leave behind, without the music.
 void start_up() {
   scenes::open_context(kSize, kSize);
-  glClearColor(1.0f, 1.0f, 1.0f, 0.0f);
-  glEnable(GL_DEPTH_TEST);
-  glEnable(GL_LIGHTING);
-  glEnable(GL_LIGHT0);
-  glEnableClientState(GL_VERTEX_ARRAY);
+  set_start_up_gl_state();
   sys.kanji.load(VORNA_RUN_DIR "/shnm16.f1b");
   sys.current_state = Create_StateInstance();
   sys.resize(kSize, kSize);
-}
-
-int heading(Cell from, Cell to) {
-  if (to.first < from.first) return 0;
-  if (to.second > from.second) return 1;
-  if (to.first > from.first) return 2;
-  return 3;
 }
 
 // A fresh stage of size n as the play state sets one up (life full, fog on, both items), on the

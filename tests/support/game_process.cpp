@@ -14,6 +14,8 @@
 #include <sstream>
 #include <thread>
 
+#include "app/data_file_list.h"
+
 extern char** environ;
 
 namespace e2e {
@@ -77,7 +79,8 @@ std::string make_workdir(const std::string& name, bool data) {
   std::error_code ec;
   for (const fs::directory_entry& entry : fs::directory_iterator(VORNA_RUN_DIR, ec)) {
     const fs::path file = entry.path().filename();
-    const bool wanted = file == "shnm16.f1b" || file == "bgm.mid" || file.extension() == ".wav";
+    const bool wanted =
+        std::count(std::begin(data_files::kAll), std::end(data_files::kAll), file) > 0;
     if (data && wanted && entry.is_regular_file()) fs::create_symlink(entry.path(), dir / file);
   }
   return dir.string();

@@ -6,6 +6,8 @@
 #include <chrono>
 #include <thread>
 
+#include "app/gamesystem.h"
+
 namespace gltest {
 namespace {
 
@@ -103,10 +105,7 @@ Frame read_back_buffer() {
 
 void open_game_window(int width, int height) {
   open_window(width, height);
-  glClearColor(1.0f, 1.0f, 1.0f, 0.0f);
-  glEnable(GL_DEPTH_TEST);
-  glEnable(GL_LIGHTING);
-  glEnable(GL_LIGHT0);
+  set_start_up_gl_state();
 }
 
 }  // namespace gltest

@@ -11,8 +11,7 @@ namespace gltest {
 // Fails the running test unless the drawing then covers exactly width x height pixels.
 void open_window(int width = 500, int height = 500);
 
-// open_window, then the GL state the game's start-up sets: white clear colour, depth test,
-// lighting with light 0.
+// open_window, then the GL state the game's start-up sets (set_start_up_gl_state).
 void open_game_window(int width = 500, int height = 500);
 
 // Where the pointer is relative to the current GL window; false when it cannot tell.

@@ -22,6 +22,8 @@
 #include <thread>
 #include <vector>
 
+#include "app/data_file_list.h"
+
 extern char** environ;
 
 namespace {
@@ -94,7 +96,7 @@ class WineGame {
       : dir_(fs::current_path() / ("wine-" + name)) {
     fs::remove_all(dir_);
     fs::create_directories(dir_);
-    for (const char* file : {"shnm16.f1b", "bgm.mid", "dfog.wav", "life.wav", "die.wav"})
+    for (const char* file : data_files::kAll)
       if (data) fs::copy_file(fs::path(env("VORNA_RUN_DIR")) / file, dir_ / file);
     display_ = XOpenDisplay(nullptr);
     // wine's output goes to files: its background processes would hold a pipe open.

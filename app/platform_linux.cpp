@@ -53,8 +53,15 @@ void release_display_probe() {
   g_probe = nullptr;
 }
 
+bool window_system_ready(int argc, char** argv) {
+  if (display_available(argc, argv)) return true;
+  std::fputs("vorna: no X display found; the game needs a graphical display (set DISPLAY)\n",
+             stderr);
+  return false;
+}
+
 // Closing the window ends the process through exit(), so exit-time destructors run.
-void end_program_on_close() {
+void set_toolkit_options() {
   glutSetOption(GLUT_ACTION_ON_WINDOW_CLOSE, GLUT_ACTION_EXIT);
 }
 

@@ -5,7 +5,7 @@
 
 #include <atomic>
 
-#include "sound/audio_output.h"
+#include "sound/audio_sdl.h"
 
 namespace {
 

@@ -1,8 +1,5 @@
-#include <vector>
-
 #include "sound/audio_device.h"
-#include "sound/audio_output.h"
-#include "sound/sound_files.h"
+#include "sound/audio_sdl.h"
 
 namespace {
 
@@ -12,11 +9,8 @@ const int kEffectChannel = 0;
 
 namespace audio {
 
-void play_effect(const char* file) {
-  if (file == nullptr || !open()) return;
-  std::vector<unsigned char> bytes;
-  if (!sound_files::read_file(file, bytes) || !sound_files::is_wave(bytes.data(), bytes.size()))
-    return;
+void play_effect(const char*, std::vector<unsigned char> bytes) {
+  if (!open()) return;
   SDL_RWops* source = SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size()));
   if (source == nullptr) return;
   // The chunk holds its own converted copy; the source is ours to close, loaded or not.

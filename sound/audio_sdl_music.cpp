@@ -1,6 +1,5 @@
 #include "sound/audio_device.h"
-#include "sound/audio_output.h"
-#include "sound/sound_files.h"
+#include "sound/audio_sdl.h"
 
 namespace {
 
@@ -27,20 +26,18 @@ void ready(audio::Output* out, audio::Piece* piece, bool midi) {
 
 namespace audio {
 
-unsigned load_music(const char* file, bool midi) {
+unsigned load_music(const char*, Device device, std::vector<unsigned char> bytes) {
   Output* out = output();
-  if (file == nullptr || out == nullptr) return 0;
+  if (device == Device::cd || out == nullptr) return 0;  // no CD audio here
   finish_loading();
   if (out->attempts > 0 && !out->ok) return 0;  // already known: there is no output
+  const bool midi = device == Device::sequencer;
   if (midi) {
     prefer_soundfont();
     if (!soundfont_available()) return 0;
   }
   Piece piece;
-  if (!sound_files::read_file(file, piece.bytes)) return 0;
-  const unsigned char* data = piece.bytes.data();
-  const std::size_t size = piece.bytes.size();
-  if (midi ? !sound_files::is_midi(data, size) : !sound_files::is_wave(data, size)) return 0;
+  piece.bytes = std::move(bytes);
   const unsigned handle = out->next_handle++;
   Piece& slot = out->pieces[handle] = std::move(piece);  // the bytes move, their address does not
   {

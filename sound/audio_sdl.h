@@ -1,6 +1,6 @@
 #pragma once
 
-// Inside the audio layer only: the one output that the device start-up, the music and the
+// Inside the SDL2_mixer backend only: the one output that the device start-up, the music and the
 // effects share.
 #include <SDL.h>
 #include <SDL_mixer.h>

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "sound/audio_output.h"
+#include "sound/audio_sdl.h"
 
 namespace {
 
