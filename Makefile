@@ -121,7 +121,7 @@ web:
 	$(DEPS) game web
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
 	cmake --build $(BUILD) -j $(JOBS) --target mkfont mkaudio
-	$(EMSDK_ENV) emcmake cmake -S . -B $(WEB_BUILD) -DCMAKE_BUILD_TYPE=Release -DVORNA_BENCH=OFF \
+	$(EMSDK_ENV) emcmake cmake -S . -B $(WEB_BUILD) -DCMAKE_BUILD_TYPE=Release \
 	  -DVORNA_HOST_TOOLS=$(CURDIR)/$(BUILD)/vorna-host-tools.cmake
 	$(EMSDK_ENV) cmake --build $(WEB_BUILD) -j $(JOBS) --target web_zip
 
