@@ -6,7 +6,8 @@ JOBS       ?= $(shell nproc)
 XVFB       := xvfb-run -a -s "-screen 0 1280x1024x24"
 
 .PHONY: all deps build run test test-asan test-valgrind soak bench bench-startup bench-glfixed \
-        format clean package test-package windows test-windows fuzz-build fuzz fuzz-smoke
+        format clean package test-package windows test-windows fuzz-build fuzz fuzz-smoke web \
+        serve-web test-web bench-web
 
 all: build
 
@@ -108,6 +109,36 @@ test-windows: windows
 	cmake --build $(WIN_BUILD) -j $(JOBS); status=$$?; wait; exit $$status
 	$(XVFB) bash scripts/windows-test.sh $(WIN_BUILD) -j $(JOBS)
 
+# The browser build: $(WEB_BUILD)/site/ (the page, its script, wasm and data) and
+# $(WEB_BUILD)/vorna-web.zip, with the asset tools of the host build. Debian's emscripten works
+# offline; its JavaScript optimiser needs Debian's node modules.
+WEB_BUILD ?= build-web
+WEB_PORT  ?= 8000
+EMSDK_ENV := NODE_PATH=/usr/share/nodejs
+PYTHON    := /usr/bin/python3
+
+web:
+	$(DEPS) game web
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake --build $(BUILD) -j $(JOBS) --target mkfont mkaudio
+	$(EMSDK_ENV) emcmake cmake -S . -B $(WEB_BUILD) -DCMAKE_BUILD_TYPE=Release \
+	  -DVORNA_HOST_TOOLS=$(CURDIR)/$(BUILD)/vorna-host-tools.cmake
+	$(EMSDK_ENV) cmake --build $(WEB_BUILD) -j $(JOBS) --target web_zip
+
+serve-web: web
+	@echo "Play at http://127.0.0.1:$(WEB_PORT)/ (Ctrl+C stops the server)"
+	$(PYTHON) -m http.server --bind 127.0.0.1 --directory $(WEB_BUILD)/site $(WEB_PORT)
+
+# Headless Chromium plays the page against the native build's pictures of the same scenes.
+test-web: web
+	$(DEPS) game test web
+	cmake --build $(BUILD) -j $(JOBS) --target web_scenes
+	$(EMSDK_ENV) cmake --build $(WEB_BUILD) -j $(JOBS) --target web_scenes
+	$(PYTHON) tests/web/test_web.py $(WEB_BUILD) $(BUILD)
+
+# Browser against native frames, the download, the first frame (reported, never asserted).
+bench-web: test-web
+	$(PYTHON) tests/web/bench_web.py $(WEB_BUILD) $(BUILD)
 
 # Fuzzing: libFuzzer targets built by clang in their own configuration. `make fuzz` runs each
 # for FUZZ_SECONDS, keeping what it finds in build-fuzz/fuzz/corpus/; `make fuzz-smoke` runs
@@ -133,4 +164,4 @@ fuzz-smoke: fuzz-build
 	cd $(FUZZ_BUILD) && ctest -L fuzz --output-on-failure
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(WIN_BUILD) $(FUZZ_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(WIN_BUILD) $(FUZZ_BUILD) $(WEB_BUILD)

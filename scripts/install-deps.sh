@@ -2,7 +2,7 @@
 # Installs the Debian packages of the named sets (default: game), each make target asking only
 # for what it uses. Safe to run again: nothing is fetched when all is there.
 #   scripts/install-deps.sh [game] [test] [bench] [valgrind] [fuzz] [package] [test-package]
-#                           [windows] [format]
+#                           [windows] [format] [web]
 set -euo pipefail
 
 # Building and running the game, with its generated data and icons.
@@ -38,8 +38,14 @@ test_package=(dpkg-dev file debootstrap imagemagick)
 # the mingw-w64 cross compiler, wine to run the result, dpkg-dev to unpack freeglut's source
 windows=(g++-mingw-w64-x86-64-posix wine64 wine fonts-wine dpkg-dev xvfb xauth xdotool x11-utils)
 format=(clang-format)
+# The browser build and its test: emscripten (offline, with its prebuilt system libraries), the
+# music rendered with FluidSynth and TimGM6mb then Opus-encoded, dpkg-dev to unpack freeglut's
+# shape sources, headless Chromium driven through python3-websocket, the native pictures under
+# Xvfb, screenshots decoded by ImageMagick.
+web=(emscripten fluidsynth timgm6mb-soundfont opus-tools dpkg-dev chromium python3-websocket
+     xvfb xauth imagemagick)
 
-known="game test bench valgrind fuzz package test_package windows format"
+known="game test bench valgrind fuzz package test_package windows format web"
 sets=("$@")
 [ ${#sets[@]} -gt 0 ] || sets=(game)
 wanted=()

@@ -283,11 +283,56 @@ void batch(Kind kind) {
   s.pending_state = d;
 }
 
+#ifdef __EMSCRIPTEN__
+// WebGL may rasterise in software with SwiftShader, which drops or miscolours triangles reaching
+// the eye plane (the floor beside the eye when facing along an axis, a wall face edge-on through
+// the eye). In a page the layer clips at the near plane itself, as Mesa does, so the GPU never
+// gets a vertex at or behind the eye. Natively Mesa's own clipping stays, pixel for pixel.
+constexpr bool kClipNear = true;
+#else
+constexpr bool kClipNear = false;
+#endif
+
+// Distance from the near plane in clip space (z + w), negative beyond it.
+float near_distance(const Vertex& v) {
+  return v.pos[2] + v.pos[3];
+}
+
+// The point at t from `out` towards `in`, every attribute linear in clip space.
+Vertex towards(const Vertex& out, const Vertex& in, float t) {
+  Vertex m;
+  for (int k = 0; k < 4; ++k) m.pos[k] = out.pos[k] + t * (in.pos[k] - out.pos[k]);
+  for (int k = 0; k < 4; ++k) m.color[k] = out.color[k] + t * (in.color[k] - out.color[k]);
+  m.fog = out.fog + t * (in.fog - out.fog);
+  return m;
+}
+
 void triangle(const Processed& a, const Processed& b, const Processed& c) {
   std::vector<Vertex>& t = st().triangles;
-  t.push_back(a.v);
-  t.push_back(b.v);
-  t.push_back(c.v);
+  const Vertex* in[3] = {&a.v, &b.v, &c.v};
+  const float d[3] = {near_distance(a.v), near_distance(b.v), near_distance(c.v)};
+  if (!kClipNear || (d[0] >= 0.0f && d[1] >= 0.0f && d[2] >= 0.0f)) {
+    for (const Vertex* v : in) t.push_back(*v);
+    return;
+  }
+  // Mesa's order: each kept vertex, then where its edge leaves or enters, interpolated from the
+  // outer end; a fan from the first vertex kept.
+  Vertex out[4];
+  int n = 0;
+  for (int i = 0; i < 3; ++i) {
+    const int j = (i + 1) % 3;
+    if (d[i] >= 0.0f) out[n++] = *in[i];
+    if ((d[i] >= 0.0f) == (d[j] >= 0.0f)) continue;
+    if (d[j] < 0.0f)
+      out[n++] = towards(*in[j], *in[i], d[j] / (d[j] - d[i]));
+    else
+      out[n++] = towards(*in[i], *in[j], d[i] / (d[i] - d[j]));
+  }
+  for (int i = 2; i < n; ++i) {
+    t.push_back(out[0]);
+    t.push_back(out[i - 1]);
+    t.push_back(out[i]);
+  }
 }
 
 // A line of the current width as Mesa rasterises it without antialiasing: per column (x-major)

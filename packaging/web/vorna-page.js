@@ -1,0 +1,45 @@
+// Starts the game on the page's canvas, or says why it cannot. Everything the page loads comes
+// from its own folder.
+(function () {
+  'use strict';
+  var canvas = document.getElementById('canvas');
+  var message = document.getElementById('message');
+
+  function say(text) {
+    canvas.hidden = true;
+    message.textContent = text;
+    message.hidden = false;
+  }
+
+  var probe = document.createElement('canvas');
+  if (!window.WebAssembly || !(probe.getContext('webgl') || probe.getContext('experimental-webgl'))) {
+    say('This browser cannot show the game: it needs WebGL and WebAssembly, which are turned ' +
+        'off or missing here.');
+    return;
+  }
+
+  // The game's keys never scroll the page.
+  var gameKeys = ['ArrowUp', 'ArrowDown', 'ArrowLeft', 'ArrowRight', ' ', 'Spacebar'];
+  window.addEventListener('keydown', function (event) {
+    if (gameKeys.indexOf(event.key) >= 0) event.preventDefault();
+  }, true);
+  canvas.addEventListener('mousedown', function () { canvas.focus(); });
+  canvas.addEventListener('contextmenu', function (event) { event.preventDefault(); });
+  canvas.addEventListener('webglcontextlost', function (event) {
+    event.preventDefault();
+    say('The graphics context was lost. Reload the page to play again.');
+  });
+
+  window.Module = {
+    canvas: canvas,
+    print: function (text) { console.log(text); },
+    printErr: function (text) { console.error(text); },
+    onExit: function () {
+      say('The game has ended. Reload the page to start it again.');
+    },
+  };
+  var script = document.createElement('script');
+  script.src = 'vorna.js';
+  document.body.appendChild(script);
+  canvas.focus();
+})();

@@ -1,0 +1,75 @@
+// Installed in the page before its own scripts: the test's hold on the game's clock, its view of
+// the frames and of the sound. The page's own code is unchanged by it.
+(function () {
+  'use strict';
+  var T = window.vornaTest = {held: [], frames: 0, firstFrame: 0, sources: [], options: OPTIONS};
+
+  // The maze generator seeds from the clock: a fixed clock, a fixed maze.
+  if (T.options.seed) Date.now = function () { return T.options.seed * 1000; };
+
+  // The game's 100 ms timer is held; tick(n) runs it n times, as n ticks of the real clock would.
+  if (T.options.hold) {
+    var setTimeoutReal = window.setTimeout.bind(window);
+    window.setTimeout = function (callback, ms) {
+      if (ms === 100) { T.held.push(callback); return 0; }
+      return setTimeoutReal.apply(window, arguments);
+    };
+    T.tick = function (n) {
+      for (var i = 0; i < n && T.held.length; ++i) T.held.shift()();
+    };
+  }
+
+  var rafReal = window.requestAnimationFrame.bind(window);
+  window.requestAnimationFrame = function (callback) {
+    return rafReal(function (t) {
+      callback(t);
+      T.frames++;
+      if (!T.firstFrame) T.firstFrame = performance.now();
+    });
+  };
+  T.nextFrame = function () {
+    return new Promise(function (done) { rafReal(function () { rafReal(done); }); });
+  };
+
+  if (T.options.noWebGL) {
+    var getContextReal = HTMLCanvasElement.prototype.getContext;
+    HTMLCanvasElement.prototype.getContext = function (kind) {
+      return /webgl/.test(kind) ? null : getContextReal.apply(this, arguments);
+    };
+  }
+  if (T.options.noWebAudio) {
+    delete window.AudioContext;
+    delete window.webkitAudioContext;
+  }
+  if (!window.AudioBufferSourceNode) return;
+
+  // Every sound started: its length, loudness, and what actually reaches the output.
+  var startReal = AudioBufferSourceNode.prototype.start;
+  AudioBufferSourceNode.prototype.start = function () {
+    var b = this.buffer, peak = 0, sum = 0;
+    for (var c = 0; c < b.numberOfChannels; ++c) {
+      var d = b.getChannelData(c);
+      for (var i = 0; i < d.length; ++i) {
+        var v = Math.abs(d[i]);
+        if (v > peak) peak = v;
+        sum += v * v;
+      }
+    }
+    var tap = this.context.createAnalyser();
+    this.connect(tap);
+    T.sources.push({duration: b.duration, peak: peak, rms: Math.sqrt(sum / (b.length * b.numberOfChannels)),
+                    at: performance.now(), tap: tap, loudest: 0});
+    return startReal.apply(this, arguments);
+  };
+  // The loudest sample each sound has sent to the output so far.
+  T.listen = function () {
+    T.sources.forEach(function (s) {
+      var x = new Float32Array(s.tap.fftSize);
+      s.tap.getFloatTimeDomainData(x);
+      for (var i = 0; i < x.length; ++i) s.loudest = Math.max(s.loudest, Math.abs(x[i]));
+    });
+    return T.sources.map(function (s) {
+      return {duration: s.duration, peak: s.peak, rms: s.rms, loudest: s.loudest};
+    });
+  };
+})();

@@ -1,0 +1,213 @@
+#!/usr/bin/python3
+"""The game in headless Chromium: tests/web/scenario.txt walked with real keys and clicks, each
+picture compared with the native build's picture of the same scene on the same maze, and the
+sound, the page and the end checked on the way. Then a browser without WebGL, and one without
+Web Audio.
+
+    test_web.py WEB_BUILD HOST_BUILD
+"""
+
+import json
+import os
+import re
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+import wave
+
+from browser import Browser, Server, compare, read_ppm, run_native_scenes
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+SCENARIO = os.path.join(HERE, "scenario.txt")
+EXACT = {"title", "gameover"}  # text pages: pixel for pixel
+MAX_OFF_PIXELS = 125  # beyond them, at most 0.05 % of the frame off by more than 8 levels,
+MAX_OFF_LEVELS = 32   # and nothing off by more than 32 away from the edges
+
+
+def scenario():
+    steps = []
+    for line in open(SCENARIO, encoding="utf-8"):
+        if line.strip() and not line.startswith("#"):
+            words = line.split()
+            steps.append((words[0], words[1] if len(words) > 1 else "",
+                          int(words[2]) if len(words) > 2 else 1))
+    return steps
+
+
+def hooks(**options):
+    with open(os.path.join(HERE, "hooks.js"), encoding="utf-8") as f:
+        return f.read().replace("OPTIONS", json.dumps(options))
+
+
+def wave_seconds(path):
+    with wave.open(path) as w:
+        return w.getnframes() / w.getframerate()
+
+
+def opus_seconds(path):
+    """The playback length opusinfo reports, as in "Playback length: 1m:52.142s"."""
+    out = subprocess.run(["opusinfo", path], stdout=subprocess.PIPE, text=True, check=True).stdout
+    minutes, seconds = re.search(r"Playback length: (\d+)m:([\d.]+)s", out).groups()
+    return int(minutes) * 60 + float(seconds)
+
+
+class Run:
+    def __init__(self, web_build, host_build):
+        self.web_build, self.host_build = web_build, host_build
+        self.failures = []
+
+    def expect(self, ok, what):
+        print(("ok    " if ok else "FAIL  ") + what, flush=True)
+        if not ok:
+            self.failures.append(what)
+        return ok
+
+    def page(self, browser, server, **options):
+        browser.open(server.url + "/site/index.html", hooks(**options))
+
+    def walk(self, browser, server, steps, seed):
+        native = tempfile.mkdtemp(prefix="vorna-native-")
+        run_native_scenes(os.path.join(self.host_build, "tests", "web_scenes"),
+                          os.path.join(self.host_build, "run"), ["pictures", SCENARIO, native],
+                          native)
+        self.native = native
+        self.page(browser, server, seed=seed, hold=True)
+        browser.wait_for("window.vornaTest.frames > 0")
+        rect = ("(function(){var r=document.getElementById('canvas').getBoundingClientRect();"
+                "return {x:r.left+scrollX,y:r.top+scrollY,width:r.width,height:r.height};})()")
+        b = browser.js(rect)
+        if b["x"] % 1:  # centred half a pixel off: screenshots would resample it
+            browser.resize(browser.size[0] + 1, browser.size[1])
+            b = browser.js(rect)
+        self.expect(browser.js("document.title") == "ザルヴォス３Ｄ～ミルテカ～", "the page's title")
+        self.expect(browser.js("document.activeElement.id") == "canvas", "the canvas has the focus")
+        self.expect("NOW LOADING\u2026" in browser.console(), "the console line reaches the browser console")
+        die = wave_seconds(os.path.join(self.host_build, "run", "die.wav"))
+        self.music_seconds = opus_seconds(os.path.join(self.web_build, "run", "bgm.opus"))
+
+        for action, arg, times in steps:
+            if action == "frames":
+                browser.js("for (var i = 0; i < %d; ++i) getWasmTableEntry(GLUT.displayFunc)()" % int(arg))
+            elif action == "ticks":
+                browser.js("vornaTest.tick(%d)" % int(arg))
+            elif action == "key":
+                for _ in range(times):
+                    browser.key(arg)
+            elif action == "special":
+                browser.key(arg)
+            elif action == "click":
+                browser.click(b["x"] + b["width"] / 2, b["y"] + b["height"] / 2)
+            elif action == "picture":
+                browser.js("vornaTest.nextFrame()")
+                shot = browser.screenshot_rgb(b)
+                over8, differ, worst, off_edge = compare(
+                    shot, read_ppm(os.path.join(native, arg + ".ppm")), int(b["width"]))
+                print("      %-12s %6d pixels differ, %4d by more than 8, worst %3d (%3d off the edges)"
+                      % (arg, differ, over8, worst, off_edge))
+                if arg in EXACT:
+                    ok = self.expect(differ == 0, "%s: the same pixels as the native build" % arg)
+                else:
+                    ok = self.expect(over8 <= MAX_OFF_PIXELS and off_edge <= MAX_OFF_LEVELS,
+                                     "%s: within the bound of the native picture" % arg)
+                if not ok:  # both kept for a look
+                    keep = os.path.join(self.web_build, "test-web")
+                    os.makedirs(keep, exist_ok=True)
+                    shutil.copy(os.path.join(native, arg + ".ppm"), os.path.join(keep, arg + "-native.ppm"))
+                    with open(os.path.join(keep, arg + "-browser.ppm"), "wb") as f:
+                        f.write(b"P6\n%d %d\n255\n" % (b["width"], b["height"]) + shot)
+                self.last = shot
+            elif action == "check":
+                self.check(browser, arg, b, die)
+
+    def check(self, browser, what, rect, die_seconds):
+        sounds = lambda: browser.js("vornaTest.listen()")
+        if what == "silent":
+            self.expect(browser.js("Module.vornaAudio.ctx.state") == "suspended" and not sounds(),
+                        "no sound before the first key")
+        elif what == "music":
+            browser.wait_for("vornaTest.sources.length > 0", 10)
+            browser.wait_for("vornaTest.listen()[0].loudest > 0.001", 10)
+            music = sounds()[0]
+            self.expect(abs(music["duration"] - self.music_seconds) < 0.01
+                        and browser.js("Module.vornaAudio.ctx.state") == "running",
+                        "the music was decoded and started at the first key, and sounds")
+            print("      music: %.1f s, peak %.4f, RMS %.4f" % (music["duration"], music["peak"], music["rms"]))
+        elif what == "green":
+            green = sum(1 for i in range(0, len(self.last), 3)
+                        if self.last[i + 1] > 100 and self.last[i] < 80 and self.last[i + 2] < 80)
+            self.expect(green > 1000, "the click shows green (%d pixels)" % green)
+        elif what == "mazefile":  # written and read back in the page's memory, as natively
+            with open(os.path.join(self.native, "vorna.txt"), encoding="ascii") as f:
+                self.expect(browser.js("FS.readFile('vorna.txt', {encoding: 'utf8'})") == f.read(),
+                            "vorna.txt in the page's memory: the native build's maze")
+        elif what == "noscroll":  # in a window too small for the page
+            width, height = browser.size
+            browser.resize(width, 300)
+            for key in ("down", " ", "right"):
+                browser.key(key)
+            time.sleep(0.5)  # a scroll would be animated
+            self.expect(browser.js("document.documentElement.scrollHeight > window.innerHeight")
+                        and browser.js("window.scrollY + window.scrollX") == 0,
+                        "the arrows and space never scroll the page")
+            browser.resize(width, height)
+        elif what == "died":
+            browser.wait_for("vornaTest.listen().some(function(s){return Math.abs(s.duration-%f)<0.01 && s.loudest>0.001})"
+                             % die_seconds, 10)
+            self.expect(True, "die.wav heard at the death")
+            dark = sum(1 for i in range(0, len(self.last), 3) if max(self.last[i:i + 3]) < 80)
+            self.expect(dark > 200, "the game-over page has near-black text (%d pixels)" % dark)
+        elif what == "ended":
+            browser.wait_for("getComputedStyle(document.getElementById('message')).display != 'none'",
+                             10)
+            frames = browser.js("vornaTest.frames")
+            browser.js("vornaTest.tick(5)")
+            browser.js("vornaTest.nextFrame()")
+            self.expect("reload" in browser.js("document.getElementById('message').textContent").lower()
+                        and not self.shows(browser, "canvas")
+                        and browser.js("vornaTest.frames") == frames
+                        and browser.js("Module.vornaAudio.ctx") is None,
+                        "q: the loop and the sound stop, the page says the game ended")
+            self.expect(not browser.exceptions(), "no uncaught exception in the page")
+
+    @staticmethod
+    def shows(browser, element):
+        return browser.js("getComputedStyle(document.getElementById('%s')).display != 'none'"
+                          % element)
+
+    def without(self, browser, server):
+        self.page(browser, server, noWebGL=True)
+        self.expect("WebGL" in browser.js("document.getElementById('message').textContent")
+                    and self.shows(browser, "message") and not self.shows(browser, "canvas"),
+                    "without WebGL: a message on the page")
+        self.page(browser, server, noWebAudio=True, hold=True)
+        browser.wait_for("window.vornaTest.frames > 0")
+        browser.key("s")
+        browser.js("vornaTest.tick(10)")
+        browser.js("vornaTest.nextFrame()")
+        self.expect(browser.js("vornaTest.frames") > 1 and not browser.exceptions(),
+                    "without Web Audio: silent, and the game plays")
+
+
+def main():
+    web_build, host_build = (os.path.abspath(a) for a in sys.argv[1:3])
+    steps = scenario()
+    seed = int(next(arg for action, arg, _ in steps if action == "seed"))
+    run = Run(web_build, host_build)
+    server = Server(web_build)
+    browser = Browser()
+    try:
+        run.walk(browser, server, steps, seed)
+        browser.close()
+        browser = Browser()
+        run.without(browser, server)
+    finally:
+        browser.close()
+        server.close()
+    print("%d failed" % len(run.failures) if run.failures else "all passed")
+    return 1 if run.failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
