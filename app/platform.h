@@ -5,15 +5,12 @@
 // The few things the game needs from the operating system and the window system beyond GLUT.
 // One implementation per platform; nothing else in the game knows which one is built.
 
-// True when a display can be opened for the game's window: the one named by a "-display NAME"
-// argument, else the default. The connection used for the check stays open until
-// release_display_probe() (call it once the toolkit has its own).
-bool display_available(int argc, char** argv);
-void release_display_probe();
-
 // Before the toolkit starts (it would fail with its own terse message): whether the game's
-// window can be opened; when it cannot, one line on standard error says why.
+// window can be opened, on the display named by a "-display NAME" argument or else the default;
+// when it cannot, one line on standard error says why. Whatever the check holds open stays open
+// until release_display_probe() (call it once the toolkit has its own).
 bool window_system_ready(int argc, char** argv);
+void release_display_probe();
 
 // The toolkit settings the game needs on this platform, after glutInit and before the window.
 void set_toolkit_options();

@@ -31,33 +31,21 @@ const char* display_argument(int argc, char** argv) {
   return nullptr;
 }
 
-void set_utf8_property(Display* display, Window window, const char* name, const char* text) {
-  const Atom property = XInternAtom(display, name, False);
-  const Atom utf8_string = XInternAtom(display, "UTF8_STRING", False);
-  XChangeProperty(display, window, property, utf8_string, 8, PropModeReplace,
-                  reinterpret_cast<const unsigned char*>(text),
-                  static_cast<int>(std::strlen(text)));
-}
-
 }  // namespace
 
 // The probe connection stays open until the toolkit has its own: an X server whose last
 // client leaves resets itself and refuses connections for that moment.
-bool display_available(int argc, char** argv) {
+bool window_system_ready(int argc, char** argv) {
   if (g_probe == nullptr) g_probe = XOpenDisplay(display_argument(argc, argv));
-  return g_probe != nullptr;
+  if (g_probe != nullptr) return true;
+  std::fputs("vorna: no X display found; the game needs a graphical display (set DISPLAY)\n",
+             stderr);
+  return false;
 }
 
 void release_display_probe() {
   if (g_probe != nullptr) XCloseDisplay(g_probe);
   g_probe = nullptr;
-}
-
-bool window_system_ready(int argc, char** argv) {
-  if (display_available(argc, argv)) return true;
-  std::fputs("vorna: no X display found; the game needs a graphical display (set DISPLAY)\n",
-             stderr);
-  return false;
 }
 
 // Closing the window ends the process through exit(), so exit-time destructors run.
@@ -75,8 +63,17 @@ void set_window_title(const char* utf8_title) {
   Display* display = glXGetCurrentDisplay();
   const Window window = static_cast<Window>(glXGetCurrentDrawable());
   if (display == nullptr || window == 0 || utf8_title == nullptr) return;
-  for (const char* name : {"WM_NAME", "WM_ICON_NAME", "_NET_WM_NAME", "_NET_WM_ICON_NAME"})
-    set_utf8_property(display, window, name, utf8_title);
+  // One round trip to the server for every atom, on the way to the first frame.
+  char* names[] = {const_cast<char*>("WM_NAME"),      const_cast<char*>("WM_ICON_NAME"),
+                   const_cast<char*>("_NET_WM_NAME"), const_cast<char*>("_NET_WM_ICON_NAME"),
+                   const_cast<char*>("UTF8_STRING"),  const_cast<char*>("_NET_WM_PID")};
+  Atom atoms[6];
+  XInternAtoms(display, names, 6, False, atoms);
+  const Atom utf8_string = atoms[4], net_wm_pid = atoms[5];
+  for (int i = 0; i < 4; ++i)
+    XChangeProperty(display, window, atoms[i], utf8_string, 8, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(utf8_title),
+                    static_cast<int>(std::strlen(utf8_title)));
 
   // The class matches the desktop entry; the PID lets tools find the window of a process.
   char res_name[] = "vorna";
@@ -93,8 +90,8 @@ void set_window_title(const char* utf8_title) {
     }
   }
   const long pid = static_cast<long>(getpid());
-  XChangeProperty(display, window, XInternAtom(display, "_NET_WM_PID", False), XA_CARDINAL, 32,
-                  PropModeReplace, reinterpret_cast<const unsigned char*>(&pid), 1);
+  XChangeProperty(display, window, net_wm_pid, XA_CARDINAL, 32, PropModeReplace,
+                  reinterpret_cast<const unsigned char*>(&pid), 1);
   XFlush(display);
 }
 

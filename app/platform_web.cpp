@@ -39,15 +39,11 @@ extern "C" void glutSwapBuffers() {
 }
 
 // A page without WebGL never gets this far: the page itself says so.
-bool display_available(int, char**) {
+bool window_system_ready(int, char**) {
   return true;
 }
 
 void release_display_probe() {}
-
-bool window_system_ready(int, char**) {
-  return true;
-}
 
 // Emscripten's GLUT has no options to set; what the desktop's window close does, q does here.
 void set_toolkit_options() {

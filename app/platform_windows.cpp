@@ -36,15 +36,11 @@ HWND current_window() {
 }  // namespace
 
 // Windows always has a desktop to open the window on.
-bool display_available(int, char**) {
+bool window_system_ready(int, char**) {
   return true;
 }
 
 void release_display_probe() {}
-
-bool window_system_ready(int argc, char** argv) {
-  return display_available(argc, argv);
-}
 
 // Closing the window ends the process through exit(), so exit-time destructors run.
 void set_toolkit_options() {

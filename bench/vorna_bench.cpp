@@ -164,10 +164,7 @@ void count_mid_path_view() {
 
 int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
-  if (!display_available(argc, argv)) {
-    std::fputs("vorna_bench: needs an X display (try xvfb-run -a)\n", stderr);
-    return 1;
-  }
+  if (!window_system_ready(argc, argv)) return 1;
   open_game_window();
   std::printf("renderer: %s\n", reinterpret_cast<const char*>(glGetString(GL_RENDERER)));
   benchmark::RunSpecifiedBenchmarks();

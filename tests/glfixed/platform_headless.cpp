@@ -5,10 +5,6 @@
 
 #include "app/platform.h"
 
-bool display_available(int, char**) {
-  return true;
-}
-void release_display_probe() {}
 void move_pointer(int, int) {}
 void set_window_title(const char*) {}
 

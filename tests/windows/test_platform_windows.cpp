@@ -25,7 +25,7 @@ HWND game_window() {
 TEST(PlatformWindows, WideTitleAndPointerPlacedInClientCoordinates) {
   const HWND window = game_window();
   ASSERT_NE(window, nullptr);
-  EXPECT_TRUE(display_available(0, nullptr));
+  EXPECT_TRUE(window_system_ready(0, nullptr));
   set_window_title("ザルヴォス３Ｄ～ミルテカ～");
   wchar_t title[64] = {};
   GetWindowTextW(window, title, 64);
