@@ -111,9 +111,11 @@ void Grid_sight::compute(const std::vector<std::vector<char>>& grid, double eye_
   ez_ = eye_z;
   size_t longest = 0;
   for (const auto& row : grid) longest = std::max(longest, row.size());
-  // One cell more than the grid: floor tiles reach half a cell past the last wall centre.
-  size_ = static_cast<int>(std::max(grid.size(), longest)) + 1;
-  seen_.assign(static_cast<size_t>(size_) * size_, 0);
+  // One cell more than the grid each way: floor tiles reach half a cell past the last wall
+  // centre. Rows and columns apart, so the pass costs what the grid holds, whatever its shape.
+  rows_ = static_cast<int>(grid.size()) + 1;
+  cols_ = static_cast<int>(longest) + 1;
+  seen_.assign(static_cast<size_t>(rows_) * cols_, 0);
   all_ = false;
 
   const int er = static_cast<int>(std::floor((ez_ + kHalf) / kCell));
@@ -132,17 +134,17 @@ void Grid_sight::compute(const std::vector<std::vector<char>>& grid, double eye_
 
   // From here on, walls that meet the open box, kEdge in hand, hide nothing; a box reaching far
   // past the grid is cut down to it before the conversion.
-  auto first = [&](double v) {
-    return static_cast<int>(std::ceil(std::clamp((v - kEdge - kHalf) / kCell, -1.0, 1.0 + size_)));
+  auto first = [&](double v, int cells) {
+    return static_cast<int>(std::ceil(std::clamp((v - kEdge - kHalf) / kCell, -1.0, 1.0 + cells)));
   };
-  auto last = [&](double v) {
-    return static_cast<int>(std::floor(std::clamp((v + kEdge + kHalf) / kCell, -1.0, 1.0 + size_)));
+  auto last = [&](double v, int cells) {
+    return static_cast<int>(std::floor(std::clamp((v + kEdge + kHalf) / kCell, -1.0, 1.0 + cells)));
   };
   if (open.x0 <= open.x1 && open.z0 <= open.z1) {
-    open_c0_ = first(open.x0);
-    open_c1_ = last(open.x1);
-    open_r0_ = first(open.z0);
-    open_r1_ = last(open.z1);
+    open_c0_ = first(open.x0, cols_);
+    open_c1_ = last(open.x1, cols_);
+    open_r0_ = first(open.z0, rows_);
+    open_r1_ = last(open.z1, rows_);
   }
 
   // A side is an outline edge unless another wall continues beyond it; a shared side seen
@@ -152,24 +154,28 @@ void Grid_sight::compute(const std::vector<std::vector<char>>& grid, double eye_
     return wall(r + dr, c + dc) && std::fabs(line - eye) > kEdge;
   };
 
-  const bool inside = er >= 0 && ec >= 0 && er < size_ && ec < size_;
+  const bool inside = er >= 0 && ec >= 0 && er < rows_ && ec < cols_;
   blocked_.clear();
   const int rings =
-      std::max({std::abs(er), std::abs(size_ - 1 - er), std::abs(ec), std::abs(size_ - 1 - ec)});
+      std::max({std::abs(er), std::abs(rows_ - 1 - er), std::abs(ec), std::abs(cols_ - 1 - ec)});
   // Rings of cells around the eye's cell: along any sight line the ring number never falls,
   // so the walls of the inner rings are all that can stand between the eye and a cell.
   for (int k = 0; k <= rings; ++k) {
     if (blocked_.full()) break;  // every line of sight already ends at a wall
-    const int r0 = std::max(er - k, 0), r1 = std::min(er + k, size_ - 1);
-    const int c0 = std::max(ec - k, 0), c1 = std::min(ec + k, size_ - 1);
+    const int c0 = std::max(ec - k, 0), c1 = std::min(ec + k, cols_ - 1);
+    // The ring's top and bottom rows, then its two sides between them, each only where it
+    // lies in the grid, so a grid far longer than wide costs no more than it holds.
     auto each = [&](auto&& visit) {
-      for (int r = r0; r <= r1; ++r) {
-        if (r == er - k || r == er + k) {
+      for (int r : {er - k, er + k}) {
+        if (r >= 0 && r < rows_)
           for (int c = c0; c <= c1; ++c) visit(r, c);
-        } else {  // only the ring's two sides
-          if (ec - k >= 0 && ec - k < size_) visit(r, ec - k);
-          if (k > 0 && ec + k >= 0 && ec + k < size_) visit(r, ec + k);
-        }
+        if (k == 0) break;
+      }
+      for (int c : {ec - k, ec + k}) {
+        if (c >= 0 && c < cols_)
+          for (int r = std::max(er - k + 1, 0); r <= std::min(er + k - 1, rows_ - 1); ++r)
+            visit(r, c);
+        if (k == 0) break;
       }
     };
     bool ring_seen = false;
@@ -181,14 +187,14 @@ void Grid_sight::compute(const std::vector<std::vector<char>>& grid, double eye_
              kCell * r + kHalf + kEdge, &lo, &hi);
         seen = !blocked_.covers(lo, hi);
       }
-      seen_[static_cast<size_t>(r) * size_ + c] = seen;
+      seen_[static_cast<size_t>(r) * cols_ + c] = seen;
       ring_seen = ring_seen || seen;
     });
     // A line of sight to a cell crosses every ring inside it, within the grid when the eye
     // is: a ring with nothing seen ends the search, though lines may still leave the grid.
     if (!ring_seen && inside) break;
     each([&](int r, int c) {
-      if (!wall(r, c) || !seen_[static_cast<size_t>(r) * size_ + c]) return;
+      if (!wall(r, c) || !seen_[static_cast<size_t>(r) * cols_ + c]) return;
       const double x0 = kCell * c - kHalf, x1 = kCell * c + kHalf;
       const double z0 = kCell * r - kHalf, z1 = kCell * r + kHalf;
       double lo, hi;
@@ -202,8 +208,8 @@ void Grid_sight::compute(const std::vector<std::vector<char>>& grid, double eye_
 }
 
 bool Grid_sight::cell(int r, int c) const {
-  if (all_ || r < 0 || c < 0 || r >= size_ || c >= size_) return true;
-  return seen_[static_cast<size_t>(r) * size_ + c] != 0;
+  if (all_ || r < 0 || c < 0 || r >= rows_ || c >= cols_) return true;
+  return seen_[static_cast<size_t>(r) * cols_ + c] != 0;
 }
 
 bool Grid_sight::area(double x0, double z0, double x1, double z1) const {
@@ -219,6 +225,6 @@ bool Grid_sight::area(double x0, double z0, double x1, double z1) const {
 }
 
 int Grid_sight::seen_count() const {
-  if (all_) return size_ * size_;
+  if (all_) return rows_ * cols_;
   return static_cast<int>(std::count(seen_.begin(), seen_.end(), 1));
 }

@@ -46,7 +46,7 @@ class Grid_sight {
   const std::vector<std::vector<char>>* grid_ = nullptr;
   int open_r0_ = 0, open_r1_ = -1, open_c0_ = 0, open_c1_ = -1;  // cells of walls that hide nothing
   bool all_ = true;
-  int size_ = 0;  // cells tracked: [0, size_) in both directions
+  int rows_ = 0, cols_ = 0;  // cells tracked: rows [0, rows_), columns [0, cols_)
   std::vector<char> seen_;
   double ex_ = 0.0, ez_ = 0.0;
   Arcs blocked_;
