@@ -151,8 +151,8 @@ TEST(E2eGamepad, TwoPadsWalkToTheExitLoseAPadDieRestartAndQuit) {
   const Frame start = last;
   const int idle = differing(start, game.screenshot());
 
-  // A step into the first room, a turn to its north wall, A marks it, Y looks from above, up
-  // comes back down.
+  // A step into the first room, a turn to its north wall, A marks it (a press shorter than a
+  // tick), Y looks from above, up comes back down.
   ASSERT_TRUE(pads.play(hold(1, "up", 4)));
   EXPECT_TRUE(wait_for([&](const Frame& f) { return differing(start, f) > 10000 + 4 * idle; }));
   ASSERT_TRUE(pads.play(turn(0, "left")));
@@ -161,7 +161,7 @@ TEST(E2eGamepad, TwoPadsWalkToTheExitLoseAPadDieRestartAndQuit) {
   };
   ASSERT_TRUE(wait_for(facing_wall));
   EXPECT_EQ(last.count(0, 0, 500, 488, is_green), 0);
-  ASSERT_TRUE(pads.play(tap(0, "a")));
+  ASSERT_TRUE(pads.play("flick 0 a\nwait 1\n"));  // down and up again between two ticks
   EXPECT_TRUE(
       wait_for([&](const Frame& f) { return f.count(200, 200, 300, 300, is_green) > 1000; }));
   ASSERT_TRUE(pads.play(tap(0, "y")));

@@ -1,11 +1,15 @@
-// The gamepad mapping: pad states in, tick after tick, and the presses they make out.
+// The gamepad mapping: pad states in, tick after tick, and the presses they make out; and the
+// SDL start-up the Linux pads share with the sound.
 #include <GL/freeglut.h>
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <string>
+#include <thread>
 #include <vector>
 
+#include "app/sdl_subsystems.h"
 #include "input/gamepads.h"
 #include "support/presses.h"
 
@@ -91,3 +95,25 @@ TEST(Gamepads, PressesReachTheCallbacksAtTheGivenPoint) {
 }
 
 }  // namespace
+
+// SDL is shared: the sound's audio (started on its loader thread) and the pads' controllers (on
+// the main thread) start at the same moment without harm, and either may stop first without
+// taking the other down; SDL itself ends with the last.
+TEST(SdlSubsystems, AudioAndControllersStartTogetherAndStopInEitherOrder) {
+  setenv("SDL_AUDIODRIVER", "dummy", 1);
+  const Uint32 both = SDL_INIT_AUDIO | SDL_INIT_GAMECONTROLLER;
+  for (const Uint32 first : {SDL_INIT_AUDIO, SDL_INIT_GAMECONTROLLER}) {
+    std::thread loader([] {
+      EXPECT_TRUE(start_sdl_subsystem(SDL_INIT_AUDIO));
+      SDL_TLSCleanup();
+    });
+    EXPECT_TRUE(start_sdl_subsystem(SDL_INIT_GAMECONTROLLER));
+    loader.join();
+    EXPECT_EQ(SDL_WasInit(both), both);
+    stop_sdl_subsystem(first);
+    EXPECT_EQ(SDL_WasInit(both), both & ~first);
+    EXPECT_NE(SDL_WasInit(SDL_INIT_EVENTS), 0u) << "the events both use went with " << first;
+    stop_sdl_subsystem(both & ~first);
+    EXPECT_EQ(SDL_WasInit(0), 0u);
+  }
+}

@@ -4,6 +4,7 @@
 // shim runs the script's next commands there first, so each lands on a known tick.
 //   attach P          plugs in a new pad as player P (0..3)     detach P     pulls it out
 //   press P CONTROL   release P CONTROL   (a y start back up down left right)
+//   flick P CONTROL   pressed and let go again before the game reads the pads
 //   stick P X Y       the left stick, each axis -32768..32767
 //   wait N            the next command waits N ticks
 //   mark NAME         appends "NAME" to the log file
@@ -41,6 +42,12 @@ const std::map<std::string, SDL_GameControllerButton> kButtons = {
     {"down", SDL_CONTROLLER_BUTTON_DPAD_DOWN},
     {"left", SDL_CONTROLLER_BUTTON_DPAD_LEFT},
     {"right", SDL_CONTROLLER_BUTTON_DPAD_RIGHT}};
+
+// SDL's own SDL_PumpEvents.
+void pump() {
+  static const auto real = reinterpret_cast<void (*)()>(dlsym(RTLD_NEXT, "SDL_PumpEvents"));
+  real();
+}
 
 void read_script() {
   const char* path = std::getenv("VORNA_PAD_SCRIPT");
@@ -108,11 +115,14 @@ void run(const std::string& command) {
     attach(p);
   } else if (verb == "detach") {
     detach(p);
-  } else if (verb == "press" || verb == "release") {
+  } else if (verb == "press" || verb == "release" || verb == "flick") {
     words >> what;
     const auto button = kButtons.find(what);
-    if (button != kButtons.end())
-      SDL_JoystickSetVirtualButton(p.joystick, button->second, verb == "press");
+    if (button == kButtons.end()) return;
+    SDL_JoystickSetVirtualButton(p.joystick, button->second, verb != "release");
+    if (verb != "flick") return;
+    pump();  // SDL sees it go down, then up
+    SDL_JoystickSetVirtualButton(p.joystick, button->second, 0);
   } else if (verb == "stick") {
     int x = 0, y = 0;
     words >> x >> y;
@@ -124,7 +134,6 @@ void run(const std::string& command) {
 }  // namespace
 
 extern "C" void SDL_PumpEvents() {
-  static const auto real = reinterpret_cast<void (*)()>(dlsym(RTLD_NEXT, "SDL_PumpEvents"));
   read_script();
   if (g_waiting > 0) --g_waiting;
   while (g_waiting == 0 && !g_commands.empty()) {
@@ -132,5 +141,5 @@ extern "C" void SDL_PumpEvents() {
     g_commands.pop_front();
     run(command);
   }
-  real();
+  pump();
 }
