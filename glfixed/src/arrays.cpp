@@ -57,10 +57,6 @@ bool array_draw_allowed(GLenum mode, GLsizei count) {
     set_error(GL_INVALID_VALUE);
     return false;
   }
-  if (s.in_begin) {
-    set_error(GL_INVALID_OPERATION);
-    return false;
-  }
   ++s.stats.calls_in;
   return s.vertex_array.enabled && s.vertex_array.pointer != nullptr && count > 0;
 }
@@ -103,6 +99,7 @@ using namespace glfixed;
 extern "C" {
 
 void glEnableClientState(GLenum array) {
+  if (refused_inside_begin()) return;
   if (Client_array* a = client_array(array))
     a->enabled = true;
   else
@@ -110,6 +107,7 @@ void glEnableClientState(GLenum array) {
 }
 
 void glDisableClientState(GLenum array) {
+  if (refused_inside_begin()) return;
   if (Client_array* a = client_array(array))
     a->enabled = false;
   else
@@ -117,19 +115,23 @@ void glDisableClientState(GLenum array) {
 }
 
 void glVertexPointer(GLint size, GLenum type, GLsizei stride, const GLvoid* ptr) {
+  if (refused_inside_begin()) return;
   set_pointer(st().vertex_array, size, type, stride, ptr);
 }
 
 void glNormalPointer(GLenum type, GLsizei stride, const GLvoid* ptr) {
+  if (refused_inside_begin()) return;
   set_pointer(st().normal_array, 3, type, stride, ptr);
 }
 
 // Kept as GL keeps it; no texturing is part of the subset, so nothing reads it.
 void glTexCoordPointer(GLint size, GLenum type, GLsizei stride, const GLvoid* ptr) {
+  if (refused_inside_begin()) return;
   set_pointer(st().texcoord_array, size < 2 ? 2 : size, type, stride, ptr);
 }
 
 void glDrawArrays(GLenum mode, GLint first, GLsizei count) {
+  if (refused_inside_begin()) return;
   if (first < 0) {
     set_error(GL_INVALID_VALUE);
     return;
@@ -143,6 +145,7 @@ void glDrawArrays(GLenum mode, GLint first, GLsizei count) {
 
 // Each vertex the indices reach is transformed and lit once, however often it is used.
 void glDrawElements(GLenum mode, GLsizei count, GLenum type, const GLvoid* indices) {
+  if (refused_inside_begin()) return;
   if (type != GL_UNSIGNED_BYTE && type != GL_UNSIGNED_SHORT && type != GL_UNSIGNED_INT) {
     set_error(GL_INVALID_ENUM);
     return;

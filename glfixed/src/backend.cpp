@@ -2,6 +2,7 @@
 
 #include <GLES2/gl2.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdio>
 #include <cstdlib>
@@ -104,6 +105,7 @@ struct Backend {
   const Program* bound = nullptr;
   Draw_state applied;
   bool state_known = false;
+  int span = 1;
 
   Backend() {
     triangles = link(kTriangleShader);
@@ -119,6 +121,9 @@ struct Backend {
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    GLint dims[2] = {0, 0};
+    glGetIntegerv(GL_MAX_VIEWPORT_DIMS, dims);
+    while (span * 2 <= std::min(dims[0], dims[1])) span *= 2;
   }
 
   void apply(const Draw_state& s) {
@@ -162,6 +167,10 @@ void attrib(GLint location, int size, std::size_t stride, std::size_t offset) {
 bool Draw_state::operator==(const Draw_state& o) const {
   return depth_test == o.depth_test && std::memcmp(fog_color, o.fog_color, sizeof fog_color) == 0 &&
          std::memcmp(viewport, o.viewport, sizeof viewport) == 0;
+}
+
+int window_span() {
+  return backend().span;
 }
 
 void draw_triangles(const Vertex* v, int count, const Draw_state& state) {

@@ -31,6 +31,11 @@ struct Draw_state {
   bool operator!=(const Draw_state& o) const { return !(*this == o); }
 };
 
+// The side of a square from the window's lower left corner, larger than any window: what GL
+// places in window space (bitmaps, wide lines) is drawn through it as the viewport, since GL
+// clips those to the window only. A power of two, so mapping to it and back is exact.
+int window_span();
+
 void draw_triangles(const Vertex* v, int count, const Draw_state& state);
 void draw_bitmaps(const Bitmap_vertex* v, int count, const Draw_state& state);
 

@@ -8,12 +8,12 @@
 namespace glfixed {
 namespace {
 
-es::Draw_state draw_state() {
+es::Draw_state draw_state(const GLint viewport[4]) {
   State& s = st();
   es::Draw_state d;
   d.depth_test = s.enables.depth_test;
   std::memcpy(d.fog_color, s.fog_color, sizeof d.fog_color);
-  std::memcpy(d.viewport, s.viewport, sizeof d.viewport);
+  std::memcpy(d.viewport, viewport, sizeof d.viewport);
   return d;
 }
 
@@ -35,13 +35,18 @@ void flush_pending() {
   s.pending = Kind::none;
 }
 
-void batch(Kind kind) {
+void batch(Kind kind, const GLint viewport[4]) {
   State& s = st();
-  const es::Draw_state d = draw_state();
+  const es::Draw_state d = draw_state(viewport);
   if (s.pending == kind && s.pending_state == d) return;
   flush_pending();
   s.pending = kind;
   s.pending_state = d;
+}
+
+Window_map window_map() {
+  const int span = es::window_span();
+  return Window_map{{0, 0, span, span}, static_cast<float>(span) * 0.5f};
 }
 
 }  // namespace glfixed
@@ -51,12 +56,14 @@ using namespace glfixed;
 extern "C" {
 
 void glClear(GLbitfield mask) {
+  if (refused_inside_begin()) return;
   flush_pending();
   es::clear(mask, st().clear_color);
 }
 
 void glReadPixels(GLint x, GLint y, GLsizei width, GLsizei height, GLenum format, GLenum type,
                   GLvoid* pixels) {
+  if (refused_inside_begin()) return;
   State& s = st();
   if ((format != GL_RGB && format != GL_RGBA) || type != GL_UNSIGNED_BYTE) {
     set_error(GL_INVALID_ENUM);
@@ -77,11 +84,13 @@ void glReadPixels(GLint x, GLint y, GLsizei width, GLsizei height, GLenum format
 }
 
 void glFinish(void) {
+  if (refused_inside_begin()) return;
   flush_pending();
   es::finish();
 }
 
 void glFlush(void) {
+  if (refused_inside_begin()) return;
   flush_pending();
   es::flush();
 }

@@ -56,6 +56,7 @@ using namespace glfixed;
 extern "C" {
 
 void glRasterPos2i(GLint x, GLint y) {
+  if (refused_inside_begin()) return;
   State& s = st();
   const Processed p = process(static_cast<float>(x), static_cast<float>(y), 0.0f, s.normal);
   Raster& r = s.raster;
@@ -73,6 +74,7 @@ void glRasterPos2i(GLint x, GLint y) {
 // The bitmap's lower left corner lands at floor(raster + 1e-4 - origin), as Mesa places it.
 void glBitmap(GLsizei width, GLsizei height, GLfloat xorig, GLfloat yorig, GLfloat xmove,
               GLfloat ymove, const GLubyte* bitmap) {
+  if (refused_inside_begin()) return;
   State& s = st();
   if (width < 0 || height < 0) {
     set_error(GL_INVALID_VALUE);
@@ -85,15 +87,14 @@ void glBitmap(GLsizei width, GLsizei height, GLfloat xorig, GLfloat yorig, GLflo
   if (width > 0 && height > 0 && bitmap && atlas_slot(width, height, bitmap, &slot)) {
     const float x0 = std::floor(r.x + 1.0e-4f - xorig);
     const float y0 = std::floor(r.y + 1.0e-4f - yorig);
-    float scale[2], translate[2];
-    viewport_scale(scale, translate);
-    batch(Kind::bitmaps);
+    const Window_map map = window_map();
+    batch(Kind::bitmaps, map.viewport);
     es::Bitmap_vertex q[4];
     for (int i = 0; i < 4; ++i) {
       const float dx = (i == 1 || i == 2) ? static_cast<float>(width) : 0.0f;
       const float dy = (i >= 2) ? static_cast<float>(height) : 0.0f;
-      q[i].pos[0] = (x0 + dx - translate[0]) / scale[0];
-      q[i].pos[1] = (y0 + dy - translate[1]) / scale[1];
+      q[i].pos[0] = map.to_clip(x0 + dx, 1.0f);
+      q[i].pos[1] = map.to_clip(y0 + dy, 1.0f);
       q[i].pos[2] = r.z * 2.0f - 1.0f;
       q[i].pos[3] = 1.0f;
       std::memcpy(q[i].color, r.color, sizeof q[i].color);
@@ -108,6 +109,7 @@ void glBitmap(GLsizei width, GLsizei height, GLfloat xorig, GLfloat yorig, GLflo
 }
 
 void glPixelStorei(GLenum pname, GLint param) {
+  if (refused_inside_begin()) return;
   if (param != 1 && param != 2 && param != 4 && param != 8) {
     set_error(GL_INVALID_VALUE);
     return;

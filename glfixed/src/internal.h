@@ -122,6 +122,10 @@ inline State& st() {
 // Records e unless an earlier error is still unread.
 void set_error(GLenum e);
 
+// Between glBegin and glEnd GL takes vertices, normals, colours and materials only: any other
+// command records GL_INVALID_OPERATION and does nothing. True when the caller must return.
+bool refused_inside_begin();
+
 inline float clamp01(float v) {
   return v < 0.0f ? 0.0f : v > 1.0f ? 1.0f : v;
 }
@@ -133,9 +137,10 @@ const float* normal_matrix();
 // The current matrix times m (column-major), in float as GL keeps its matrices.
 void mult_matrix(const float m[16]);
 
-// lighting.cpp: a vertex transformed, lit and fogged with the current state.
+// lighting.cpp: a vertex transformed, lit and fogged with the current state, and where a clip
+// space position lands in the window through GL's viewport.
 Processed process(float x, float y, float z, const float* normal);
-void viewport_scale(float scale[2], float translate[2]);
+void window_position(const float pos[4], float win[2]);
 
 // primitives.cpp
 bool valid_mode(GLenum mode);
@@ -144,8 +149,17 @@ void assemble(GLenum mode, const Processed* v, const int* index, int n);
 
 // batching.cpp
 void flush_pending();
-// Makes the pending batch one of `kind` drawn with the current state.
-void batch(Kind kind);
+// Makes the pending batch one of `kind` drawn through `viewport` with the current state.
+void batch(Kind kind, const GLint viewport[4]);
+
+// What GL places in window space (wide lines, bitmaps) goes to clip space through the square of
+// es::window_span as the viewport, not through GL's viewport, which does not clip it.
+struct Window_map {
+  GLint viewport[4];
+  float half;  // half the square's side
+  float to_clip(float win, float w) const { return (win - half) / half * w; }
+};
+Window_map window_map();
 
 // arrays.cpp: the array named by a glEnable/glEnableClientState cap, or null.
 Client_array* client_array(GLenum array);

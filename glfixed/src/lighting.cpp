@@ -39,12 +39,12 @@ void light(const float eye[4], const float n_obj[3], float out[4]) {
 
 }  // namespace
 
-void viewport_scale(float scale[2], float translate[2]) {
+void window_position(const float pos[4], float win[2]) {
   const GLint* vp = st().viewport;
-  scale[0] = static_cast<float>(vp[2]) * 0.5f;
-  scale[1] = static_cast<float>(vp[3]) * 0.5f;
-  translate[0] = static_cast<float>(vp[0]) + scale[0];
-  translate[1] = static_cast<float>(vp[1]) + scale[1];
+  const float scale[2] = {static_cast<float>(vp[2]) * 0.5f, static_cast<float>(vp[3]) * 0.5f};
+  const float w = pos[3] != 0.0f ? pos[3] : 1.0f;
+  for (int k = 0; k < 2; ++k)
+    win[k] = pos[k] / w * scale[k] + (static_cast<float>(vp[k]) + scale[k]);
 }
 
 Processed process(float x, float y, float z, const float* normal) {
@@ -60,11 +60,7 @@ Processed process(float x, float y, float z, const float* normal) {
   else
     for (int k = 0; k < 4; ++k) p.v.color[k] = clamp01(s.color[k]);
   p.v.fog = s.enables.fog ? s.fog_density * std::fabs(eye[2]) : 0.0f;
-  float scale[2], translate[2];
-  viewport_scale(scale, translate);
-  const float w = p.v.pos[3] != 0.0f ? p.v.pos[3] : 1.0f;
-  p.win[0] = p.v.pos[0] / w * scale[0] + translate[0];
-  p.win[1] = p.v.pos[1] / w * scale[1] + translate[1];
+  window_position(p.v.pos, p.win);
   return p;
 }
 
@@ -94,6 +90,7 @@ void glColor3f(GLfloat r, GLfloat g, GLfloat b) {
 }
 
 void glLightfv(GLenum light, GLenum pname, const GLfloat* params) {
+  if (refused_inside_begin()) return;
   if (light != GL_LIGHT0 || pname != GL_POSITION) {
     set_error(GL_INVALID_ENUM);
     return;
@@ -124,6 +121,7 @@ void glMaterialfv(GLenum face, GLenum pname, const GLfloat* params) {
 }
 
 void glFogf(GLenum pname, GLfloat param) {
+  if (refused_inside_begin()) return;
   State& s = st();
   switch (pname) {
     case GL_FOG_MODE:
@@ -142,10 +140,12 @@ void glFogf(GLenum pname, GLfloat param) {
 }
 
 void glFogi(GLenum pname, GLint param) {
+  if (refused_inside_begin()) return;
   glFogf(pname, static_cast<GLfloat>(param));
 }
 
 void glFogfv(GLenum pname, const GLfloat* params) {
+  if (refused_inside_begin()) return;
   if (pname == GL_FOG_COLOR) {
     for (int k = 0; k < 4; ++k) st().fog_color[k] = clamp01(params[k]);
     return;

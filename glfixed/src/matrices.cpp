@@ -80,6 +80,7 @@ using namespace glfixed;
 extern "C" {
 
 void glMatrixMode(GLenum mode) {
+  if (refused_inside_begin()) return;
   if (mode != GL_MODELVIEW && mode != GL_PROJECTION && mode != GL_TEXTURE) {
     set_error(GL_INVALID_ENUM);
     return;
@@ -88,16 +89,19 @@ void glMatrixMode(GLenum mode) {
 }
 
 void glLoadIdentity(void) {
+  if (refused_inside_begin()) return;
   current_stack().back() = kIdentity;
   matrix_changed();
 }
 
 void glLoadMatrixf(const GLfloat* m) {
+  if (refused_inside_begin()) return;
   std::memcpy(current_stack().back().m, m, sizeof(Mat::m));
   matrix_changed();
 }
 
 void glPushMatrix(void) {
+  if (refused_inside_begin()) return;
   std::vector<Mat>& s = current_stack();
   if (static_cast<int>(s.size()) >= kStackDepth) {
     set_error(GL_STACK_OVERFLOW);
@@ -107,6 +111,7 @@ void glPushMatrix(void) {
 }
 
 void glPopMatrix(void) {
+  if (refused_inside_begin()) return;
   std::vector<Mat>& s = current_stack();
   if (s.size() <= 1) {
     set_error(GL_STACK_UNDERFLOW);
@@ -118,6 +123,7 @@ void glPopMatrix(void) {
 
 // As Mesa does it: the double arguments become float, and only the last column changes.
 void glTranslated(GLdouble xd, GLdouble yd, GLdouble zd) {
+  if (refused_inside_begin()) return;
   const float x = static_cast<float>(xd), y = static_cast<float>(yd), z = static_cast<float>(zd);
   float* m = current_stack().back().m;
   for (int k = 0; k < 4; ++k) m[12 + k] = m[k] * x + m[4 + k] * y + m[8 + k] * z + m[12 + k];
@@ -127,6 +133,7 @@ void glTranslated(GLdouble xd, GLdouble yd, GLdouble zd) {
 // Mesa's rotation: sine and cosine in float of the float angle, a rotation about a single
 // axis set up directly, any other axis normalised first.
 void glRotated(GLdouble angle_d, GLdouble xd, GLdouble yd, GLdouble zd) {
+  if (refused_inside_begin()) return;
   const float angle = static_cast<float>(angle_d);
   float x = static_cast<float>(xd), y = static_cast<float>(yd), z = static_cast<float>(zd);
   const float s = std::sin(static_cast<float>(angle * 3.14159265358979323846 / 180.0));
@@ -171,6 +178,7 @@ void glRotated(GLdouble angle_d, GLdouble xd, GLdouble yd, GLdouble zd) {
 
 void glOrtho(GLdouble left_d, GLdouble right_d, GLdouble bottom_d, GLdouble top_d, GLdouble near_d,
              GLdouble far_d) {
+  if (refused_inside_begin()) return;
   const float l = static_cast<float>(left_d), r = static_cast<float>(right_d);
   const float b = static_cast<float>(bottom_d), t = static_cast<float>(top_d);
   const float n = static_cast<float>(near_d), f = static_cast<float>(far_d);

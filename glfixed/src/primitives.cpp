@@ -59,22 +59,51 @@ void triangle(const Processed& a, const Processed& b, const Processed& c) {
   }
 }
 
+// GL clips a line to the view volume before it widens it, so only the width reaches beyond the
+// viewport. Each end cut where it leaves the volume, interpolated from that end, as Mesa does;
+// false when nothing is left.
+bool clip_line(Processed& a, Processed& b) {
+  float from_a = 0.0f, from_b = 0.0f;  // how much of the line each end loses
+  for (int plane = 0; plane < 6; ++plane) {
+    const int k = plane / 2;
+    const float sign = plane % 2 == 0 ? 1.0f : -1.0f;
+    const float da = a.v.pos[3] + sign * a.v.pos[k], db = b.v.pos[3] + sign * b.v.pos[k];
+    if (da < 0.0f && db < 0.0f) return false;
+    if (da < 0.0f) from_a = std::max(from_a, da / (da - db));
+    if (db < 0.0f) from_b = std::max(from_b, db / (db - da));
+  }
+  if (from_a + from_b >= 1.0f) return false;
+  const Vertex va = a.v, vb = b.v;
+  if (from_a > 0.0f) {
+    a.v = towards(va, vb, from_a);
+    window_position(a.v.pos, a.win);
+  }
+  if (from_b > 0.0f) {
+    b.v = towards(vb, va, from_b);
+    window_position(b.v.pos, b.win);
+  }
+  return true;
+}
+
 // A line of the current width as Mesa rasterises it without antialiasing: per column (x-major)
 // or row (y-major) the fragments whose centres lie within half the width of the line, one on
-// the upper (right) edge left out; the end fragments by the diamond-exit rule. Drawn as a quad
-// in window space, half a pixel back along the line and a hair down (left) across it, so no
-// pixel centre sits on an edge, whatever rule the GPU has for those.
-void line(const Processed& a, const Processed& b) {
+// the upper (right) edge left out; along it, those whose centres lie past the start and up to
+// the end, both half a pixel back. Drawn as a quad in window space, half a pixel less a hair back
+// along the line and a hair down (left) across it, so no pixel centre sits on an edge, whatever
+// rule the GPU has for those.
+void line(Processed a, Processed b) {
+  if (!clip_line(a, b)) return;
   State& s = st();
   const float w = std::max(1.0f, std::floor(s.line_width + 0.5f));
   const float dx = b.win[0] - a.win[0], dy = b.win[1] - a.win[1];
   if (dx == 0.0f && dy == 0.0f) return;
   const bool x_major = std::fabs(dx) >= std::fabs(dy);
   const int major = x_major ? 0 : 1, minor = 1 - major;
-  const float back = (x_major ? dx : dy) > 0.0f ? -0.5f : 0.5f;
-  const float across = -1.0f / 64.0f;
-  float scale[2], translate[2];
-  viewport_scale(scale, translate);
+  const float hair = 1.0f / 64.0f;
+  const float back = (x_major ? dx : dy) > 0.0f ? hair - 0.5f : 0.5f - hair;
+  const float across = -hair;
+  const Window_map map = window_map();
+  batch(Kind::triangles, map.viewport);
   Processed q[4];
   const Processed* ends[2] = {&a, &b};
   for (int i = 0; i < 4; ++i) {
@@ -84,8 +113,7 @@ void line(const Processed& a, const Processed& b) {
     win[major] = e.win[major] + back;
     win[minor] = e.win[minor] + across + side * w;
     q[i] = e;
-    const float cw = e.v.pos[3];
-    for (int k = 0; k < 2; ++k) q[i].v.pos[k] = (win[k] - translate[k]) / scale[k] * cw;
+    for (int k = 0; k < 2; ++k) q[i].v.pos[k] = map.to_clip(win[k], e.v.pos[3]);
   }
   triangle(q[0], q[1], q[2]);
   triangle(q[0], q[2], q[3]);
@@ -101,7 +129,8 @@ bool valid_mode(GLenum mode) {
 // last-vertex convention gives.
 void assemble(GLenum mode, const Processed* v, const int* index, int n) {
   auto at = [&](int i) -> const Processed& { return v[index ? index[i] : i]; };
-  batch(Kind::triangles);
+  if (mode != GL_LINES && mode != GL_LINE_STRIP && mode != GL_LINE_LOOP)
+    batch(Kind::triangles, st().viewport);
   switch (mode) {
     case GL_TRIANGLES:
       for (int i = 0; i + 2 < n; i += 3) triangle(at(i), at(i + 1), at(i + 2));
@@ -149,11 +178,8 @@ using namespace glfixed;
 extern "C" {
 
 void glBegin(GLenum mode) {
+  if (refused_inside_begin()) return;
   State& s = st();
-  if (s.in_begin) {
-    set_error(GL_INVALID_OPERATION);
-    return;
-  }
   if (!valid_mode(mode)) {
     set_error(GL_INVALID_ENUM);
     return;
@@ -182,6 +208,7 @@ void glVertex3d(GLdouble x, GLdouble y, GLdouble z) {
 }
 
 void glLineWidth(GLfloat width) {
+  if (refused_inside_begin()) return;
   if (width <= 0.0f) {
     set_error(GL_INVALID_VALUE);
     return;

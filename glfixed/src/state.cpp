@@ -44,6 +44,12 @@ void set_error(GLenum e) {
   if (s.error == GL_NO_ERROR) s.error = e;
 }
 
+bool refused_inside_begin() {
+  if (!st().in_begin) return false;
+  set_error(GL_INVALID_OPERATION);
+  return true;
+}
+
 }  // namespace glfixed
 
 using namespace glfixed;
@@ -51,14 +57,17 @@ using namespace glfixed;
 extern "C" {
 
 void glEnable(GLenum cap) {
+  if (refused_inside_begin()) return;
   set_enabled(cap, true);
 }
 
 void glDisable(GLenum cap) {
+  if (refused_inside_begin()) return;
   set_enabled(cap, false);
 }
 
 void glPushAttrib(GLbitfield mask) {
+  if (refused_inside_begin()) return;
   State& s = st();
   if (mask & ~static_cast<GLbitfield>(GL_ENABLE_BIT | GL_LIGHTING_BIT)) {
     set_error(GL_INVALID_ENUM);
@@ -74,6 +83,7 @@ void glPushAttrib(GLbitfield mask) {
 // GL's rule: the lighting bit brings back the material and the light as well as the two
 // enables; the enable bit brings back every enable.
 void glPopAttrib(void) {
+  if (refused_inside_begin()) return;
   State& s = st();
   if (s.attrib_stack.empty()) {
     set_error(GL_STACK_UNDERFLOW);
@@ -90,6 +100,7 @@ void glPopAttrib(void) {
 }
 
 void glClearColor(GLclampf r, GLclampf g, GLclampf b, GLclampf a) {
+  if (refused_inside_begin()) return;
   float* c = st().clear_color;
   c[0] = clamp01(r);
   c[1] = clamp01(g);
@@ -98,6 +109,7 @@ void glClearColor(GLclampf r, GLclampf g, GLclampf b, GLclampf a) {
 }
 
 void glViewport(GLint x, GLint y, GLsizei width, GLsizei height) {
+  if (refused_inside_begin()) return;
   if (width < 0 || height < 0) {
     set_error(GL_INVALID_VALUE);
     return;
@@ -110,6 +122,7 @@ void glViewport(GLint x, GLint y, GLsizei width, GLsizei height) {
 }
 
 void glGetFloatv(GLenum pname, GLfloat* params) {
+  if (refused_inside_begin()) return;
   State& s = st();
   switch (pname) {
     case GL_MODELVIEW_MATRIX:
@@ -140,6 +153,7 @@ void glGetFloatv(GLenum pname, GLfloat* params) {
 }
 
 void glGetDoublev(GLenum pname, GLdouble* params) {
+  if (refused_inside_begin()) return;
   GLfloat f[16];
   const int n =
       pname == GL_MODELVIEW_MATRIX || pname == GL_PROJECTION_MATRIX || pname == GL_TEXTURE_MATRIX
@@ -154,6 +168,7 @@ void glGetDoublev(GLenum pname, GLdouble* params) {
 }
 
 void glGetIntegerv(GLenum pname, GLint* params) {
+  if (refused_inside_begin()) return;
   State& s = st();
   switch (pname) {
     case GL_VIEWPORT:
@@ -169,12 +184,14 @@ void glGetIntegerv(GLenum pname, GLint* params) {
 }
 
 GLenum glGetError(void) {
+  if (refused_inside_begin()) return GL_NO_ERROR;
   const GLenum e = st().error;
   st().error = GL_NO_ERROR;
   return e;
 }
 
 const GLubyte* glGetString(GLenum name) {
+  if (refused_inside_begin()) return nullptr;
   return es::get_string(name);
 }
 
