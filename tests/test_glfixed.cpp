@@ -116,6 +116,23 @@ TEST_F(Glfixed, DrawsTheGameAsTheSystemGLDoes) {
                 d.pixels_over_8);
 }
 
+// A scene drawn again after its context was lost (with none current in between) and made anew:
+// glfixed remade its objects, the glyphs in its atlas, and kept the state, so not a pixel moves.
+TEST_F(Glfixed, DrawsTheSameInANewContextAfterRestore) {
+  int restored = 0;
+  for (const auto& [name, group] : read_list("scenes/es/scenes.txt")) {
+    const auto cut = name.rfind("-restored");
+    if (cut == std::string::npos) continue;
+    SCOPED_TRACE(name);
+    ++restored;
+    const gltest::Frame before = read_ppm("scenes/es/" + name.substr(0, cut) + ".ppm");
+    const gltest::Frame after = read_ppm("scenes/es/" + name + ".ppm");
+    ASSERT_EQ(after.rgb.size(), 500u * 500u * 3u);
+    EXPECT_EQ(compare(before, after).largest, 0);
+  }
+  EXPECT_EQ(restored, 2);
+}
+
 // Each command called between glBegin and glEnd: the same error, and the same effect or none.
 TEST_F(Glfixed, RefusesBetweenBeginAndEndWhatTheSystemGLRefuses) {
   const auto system_gl = read_list("scenes/system/checks.txt");

@@ -9,15 +9,37 @@
 namespace glfixed {
 namespace {
 
-// The bitmap's bits as texels in the atlas, uploaded once per distinct bitmap.
-bool atlas_slot(GLsizei width, GLsizei height, const GLubyte* bits, Atlas_slot* slot) {
-  State& s = st();
-  const int row_bytes =
-      ((width + 7) / 8 + s.unpack_alignment - 1) / s.unpack_alignment * s.unpack_alignment;
+// A bitmap's key holds its width, its height and its rows of bits, unpadded.
+std::string glyph_key(GLsizei width, GLsizei height, const GLubyte* bits, int row_bytes) {
   std::string key(reinterpret_cast<const char*>(&width), sizeof width);
   key.append(reinterpret_cast<const char*>(&height), sizeof height);
   for (int r = 0; r < height; ++r)
     key.append(reinterpret_cast<const char*>(bits) + r * row_bytes, (width + 7) / 8);
+  return key;
+}
+
+// The bits of the bitmap keyed `key` as texels of the atlas at `slot`: 255 where a bit is set.
+void upload_glyph(const std::string& key, const Atlas_slot& slot) {
+  GLsizei width, height;
+  std::memcpy(&width, key.data(), sizeof width);
+  std::memcpy(&height, key.data() + sizeof width, sizeof height);
+  const auto* bits = reinterpret_cast<const GLubyte*>(key.data() + sizeof width + sizeof height);
+  const int row_bytes = (width + 7) / 8;
+  std::vector<std::uint8_t>& texels = st().texels;
+  texels.assign(static_cast<std::size_t>(width) * height, 0);
+  for (int r = 0; r < height; ++r)
+    for (int c = 0; c < width; ++c)
+      if (bits[r * row_bytes + c / 8] & (0x80 >> (c % 8)))
+        texels[static_cast<std::size_t>(r) * width + c] = 255;
+  es::atlas_upload(slot.x, slot.y, width, height, texels.data());
+}
+
+// The bitmap's place in the atlas, its bits uploaded there once per distinct bitmap.
+bool atlas_slot(GLsizei width, GLsizei height, const GLubyte* bits, Atlas_slot* slot) {
+  State& s = st();
+  const int row_bytes =
+      ((width + 7) / 8 + s.unpack_alignment - 1) / s.unpack_alignment * s.unpack_alignment;
+  std::string key = glyph_key(width, height, bits, row_bytes);
   const auto found = s.atlas_slots.find(key);
   if (found != s.atlas_slots.end()) {
     *slot = found->second;
@@ -35,13 +57,8 @@ bool atlas_slot(GLsizei width, GLsizei height, const GLubyte* bits, Atlas_slot* 
     s.atlas_slots.clear();
     s.atlas_x = s.atlas_y = s.atlas_row = 0;
   }
-  s.texels.assign(static_cast<std::size_t>(width) * height, 0);
-  for (int r = 0; r < height; ++r)
-    for (int c = 0; c < width; ++c)
-      if (bits[r * row_bytes + c / 8] & (0x80 >> (c % 8)))
-        s.texels[static_cast<std::size_t>(r) * width + c] = 255;
-  es::atlas_upload(s.atlas_x, s.atlas_y, width, height, s.texels.data());
   *slot = Atlas_slot{s.atlas_x, s.atlas_y};
+  upload_glyph(key, *slot);
   s.atlas_slots.emplace(std::move(key), *slot);
   s.atlas_x += width;
   s.atlas_row = std::max(s.atlas_row, static_cast<int>(height));
@@ -49,6 +66,11 @@ bool atlas_slot(GLsizei width, GLsizei height, const GLubyte* bits, Atlas_slot* 
 }
 
 }  // namespace
+
+void upload_atlas() {
+  for (const auto& [key, slot] : st().atlas_slots) upload_glyph(key, slot);
+}
+
 }  // namespace glfixed
 
 using namespace glfixed;

@@ -164,4 +164,7 @@ Window_map window_map();
 // arrays.cpp: the array named by a glEnable/glEnableClientState cap, or null.
 Client_array* client_array(GLenum array);
 
+// bitmaps.cpp: every glyph the atlas holds, uploaded again (into a new context).
+void upload_atlas();
+
 }  // namespace glfixed

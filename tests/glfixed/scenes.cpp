@@ -160,6 +160,25 @@ void viewport_edges() {
   glViewport(0, 0, kSize, kSize);
 }
 
+// The scene drawn, its context lost and drawn into with none (nothing drawn, nothing crashes),
+// then drawn in a new one, where the layer has remade its objects: the same picture as the scene's
+// own, with all the state the game set kept.
+Scene restored(const Scene& s) {
+  return {s.name + "-restored", s.group,
+          [s] {
+            s.setup();
+            s.frame();
+            const bool dropped = scenes::drop_context();
+            s.frame();
+            if (!dropped || !scenes::new_context()) {
+              std::fprintf(stderr, "%s: the context could not be dropped and renewed\n",
+                           s.name.c_str());
+              std::exit(1);
+            }
+          },
+          s.frame, ""};
+}
+
 std::vector<Scene> scene_table() {
   std::vector<Scene> t;
   for (int scroll : {205, 505, 1005, 1400}) {
@@ -180,6 +199,7 @@ std::vector<Scene> scene_table() {
                  ""});
   }
   t.push_back({"viewport-edges", "window space", [] {}, viewport_edges, ""});
+  t.push_back(restored(t[3]));  // the title at rest: text
   for (int n : {13, 53, 99}) {
     const std::string m = "maze" + std::to_string(n);
     const std::string group = "maze " + std::to_string(n);
@@ -215,6 +235,7 @@ std::vector<Scene> scene_table() {
                  },
                  display, ""});
     t.push_back({m + "-objects", group, [n] { objects_ahead(n); }, display, ""});
+    if (n == 13) t.push_back(restored(t.back()));  // lit, fogged, the depth test, the life bar
   }
   for (int n : {13, 53, 99})
     for (double y : {6.0, 11.0}) {
