@@ -85,12 +85,12 @@ bool clip_line(Processed& a, Processed& b) {
   return true;
 }
 
-// A line of the current width as Mesa rasterises it without antialiasing: per column (x-major)
-// or row (y-major) the fragments whose centres lie within half the width of the line, one on
-// the upper (right) edge left out; along it, those whose centres lie past the start and up to
-// the end, both half a pixel back. Drawn as a quad in window space, half a pixel less a hair back
-// along the line and a hair down (left) across it, so no pixel centre sits on an edge, whatever
-// rule the GPU has for those.
+// A line of the current width as Mesa rasterises it without antialiasing, moved half a pixel
+// back along itself: per column (x-major) or row (y-major) the fragments whose centres lie within
+// half the width of the line, one on the upper (right) edge left out; along it, those whose
+// centres lie past the start and up to the end. Drawn as a quad in window space that ends half
+// way between pixel centres and lies a hair down (left) across the line, so no pixel centre sits
+// on an edge, whatever rule the GPU has for those.
 void line(Processed a, Processed b) {
   if (!clip_line(a, b)) return;
   State& s = st();
@@ -99,19 +99,25 @@ void line(Processed a, Processed b) {
   if (dx == 0.0f && dy == 0.0f) return;
   const bool x_major = std::fabs(dx) >= std::fabs(dy);
   const int major = x_major ? 0 : 1, minor = 1 - major;
-  const float hair = 1.0f / 64.0f;
-  const float back = (x_major ? dx : dy) > 0.0f ? hair - 0.5f : 0.5f - hair;
-  const float across = -hair;
+  const bool forward = (x_major ? dx : dy) > 0.0f;
+  // The first column (row) covered and the one past the last, in the line's direction.
+  const auto edge = [forward](float x) { return forward ? std::floor(x) : std::ceil(x); };
+  const float ends_at[2] = {edge(a.win[major]), edge(b.win[major])};
+  if (ends_at[0] == ends_at[1]) return;
+  const float back = forward ? -0.5f : 0.5f;
+  const float slope = (x_major ? dy : dx) / (x_major ? dx : dy);
+  const float across = -1.0f / 64.0f;
   const Window_map map = window_map();
   batch(Kind::triangles, map.viewport);
   Processed q[4];
   const Processed* ends[2] = {&a, &b};
   for (int i = 0; i < 4; ++i) {
-    const Processed& e = *ends[i < 2 ? 0 : 1];
+    const int end = i < 2 ? 0 : 1;
+    const Processed& e = *ends[end];
     const float side = (i == 0 || i == 3) ? -0.5f : 0.5f;
     float win[2];
-    win[major] = e.win[major] + back;
-    win[minor] = e.win[minor] + across + side * w;
+    win[major] = ends_at[end];
+    win[minor] = a.win[minor] + (ends_at[end] - a.win[major] - back) * slope + across + side * w;
     q[i] = e;
     for (int k = 0; k < 2; ++k) q[i].v.pos[k] = map.to_clip(win[k], e.v.pos[3]);
   }
