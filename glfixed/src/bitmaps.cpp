@@ -109,14 +109,16 @@ void glBitmap(GLsizei width, GLsizei height, GLfloat xorig, GLfloat yorig, GLflo
   if (width > 0 && height > 0 && bitmap && atlas_slot(width, height, bitmap, &slot)) {
     const float x0 = std::floor(r.x + 1.0e-4f - xorig);
     const float y0 = std::floor(r.y + 1.0e-4f - yorig);
-    const Window_map map = window_map();
+    const float lo[2] = {x0, y0};
+    const float hi[2] = {x0 + static_cast<float>(width), y0 + static_cast<float>(height)};
+    const Window_map map = window_map(lo, hi);
     batch(Kind::bitmaps, map.viewport);
     es::Bitmap_vertex q[4];
     for (int i = 0; i < 4; ++i) {
       const float dx = (i == 1 || i == 2) ? static_cast<float>(width) : 0.0f;
       const float dy = (i >= 2) ? static_cast<float>(height) : 0.0f;
-      q[i].pos[0] = map.to_clip(x0 + dx, 1.0f);
-      q[i].pos[1] = map.to_clip(y0 + dy, 1.0f);
+      q[i].pos[0] = map.to_clip(x0 + dx, 0, 1.0f);
+      q[i].pos[1] = map.to_clip(y0 + dy, 1, 1.0f);
       q[i].pos[2] = r.z * 2.0f - 1.0f;
       q[i].pos[3] = 1.0f;
       std::memcpy(q[i].color, r.color, sizeof q[i].color);

@@ -152,14 +152,16 @@ void flush_pending();
 // Makes the pending batch one of `kind` drawn through `viewport` with the current state.
 void batch(Kind kind, const GLint viewport[4]);
 
-// What GL places in window space (wide lines, bitmaps) goes to clip space through the square of
-// es::window_span as the viewport, not through GL's viewport, which does not clip it.
+// What GL places in window space (wide lines, bitmaps), covering lo..hi there, goes to clip space
+// through GL's viewport when that holds all of it a window can show (nothing lies below 0), and
+// shares the batch of what surrounds it; else through the square of es::window_span from the
+// window's corner, since GL clips it to the window only.
 struct Window_map {
   GLint viewport[4];
-  float half;  // half the square's side
-  float to_clip(float win, float w) const { return (win - half) / half * w; }
+  float scale[2], translate[2];
+  float to_clip(float win, int k, float w) const { return (win - translate[k]) / scale[k] * w; }
 };
-Window_map window_map();
+Window_map window_map(const float lo[2], const float hi[2]);
 
 // arrays.cpp: the array named by a glEnable/glEnableClientState cap, or null.
 Client_array* client_array(GLenum array);

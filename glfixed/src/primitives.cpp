@@ -107,19 +107,26 @@ void line(Processed a, Processed b) {
   const float back = forward ? -0.5f : 0.5f;
   const float slope = (x_major ? dy : dx) / (x_major ? dx : dy);
   const float across = -1.0f / 64.0f;
-  const Window_map map = window_map();
+  float win[4][2];
+  float lo[2] = {INFINITY, INFINITY}, hi[2] = {-INFINITY, -INFINITY};
+  for (int i = 0; i < 4; ++i) {
+    const float at = ends_at[i < 2 ? 0 : 1];
+    const float side = (i == 0 || i == 3) ? -0.5f : 0.5f;
+    win[i][major] = at;
+    win[i][minor] = a.win[minor] + (at - a.win[major] - back) * slope + across + side * w;
+    for (int k = 0; k < 2; ++k) {
+      lo[k] = std::min(lo[k], win[i][k]);
+      hi[k] = std::max(hi[k], win[i][k]);
+    }
+  }
+  const Window_map map = window_map(lo, hi);
   batch(Kind::triangles, map.viewport);
   Processed q[4];
   const Processed* ends[2] = {&a, &b};
   for (int i = 0; i < 4; ++i) {
-    const int end = i < 2 ? 0 : 1;
-    const Processed& e = *ends[end];
-    const float side = (i == 0 || i == 3) ? -0.5f : 0.5f;
-    float win[2];
-    win[major] = ends_at[end];
-    win[minor] = a.win[minor] + (ends_at[end] - a.win[major] - back) * slope + across + side * w;
+    const Processed& e = *ends[i < 2 ? 0 : 1];
     q[i] = e;
-    for (int k = 0; k < 2; ++k) q[i].v.pos[k] = map.to_clip(win[k], e.v.pos[3]);
+    for (int k = 0; k < 2; ++k) q[i].v.pos[k] = map.to_clip(win[i][k], k, e.v.pos[3]);
   }
   triangle(q[0], q[1], q[2]);
   triangle(q[0], q[2], q[3]);
