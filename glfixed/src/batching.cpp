@@ -45,21 +45,16 @@ void batch(Kind kind, const GLint viewport[4]) {
   s.pending_state = d;
 }
 
-Window_map window_map(const float lo[2], const float hi[2]) {
+Viewport_map window_map(const float lo[2], const float hi[2]) {
   const GLint* vp = st().viewport;
-  Window_map map = {{vp[0], vp[1], vp[2], vp[3]}, {}, {}};
   for (int k = 0; k < 2; ++k)
     if (std::max(lo[k], 0.0f) < static_cast<float>(vp[k]) ||
         hi[k] > static_cast<float>(vp[k] + vp[k + 2])) {
       const int span = es::window_span();
-      map = Window_map{{0, 0, span, span}, {}, {}};
-      break;
+      const GLint square[4] = {0, 0, span, span};
+      return Viewport_map(square);
     }
-  for (int k = 0; k < 2; ++k) {
-    map.scale[k] = static_cast<float>(map.viewport[k + 2]) * 0.5f;
-    map.translate[k] = static_cast<float>(map.viewport[k]) + map.scale[k];
-  }
-  return map;
+  return Viewport_map(vp);
 }
 
 }  // namespace glfixed

@@ -111,7 +111,7 @@ void glBitmap(GLsizei width, GLsizei height, GLfloat xorig, GLfloat yorig, GLflo
     const float y0 = std::floor(r.y + 1.0e-4f - yorig);
     const float lo[2] = {x0, y0};
     const float hi[2] = {x0 + static_cast<float>(width), y0 + static_cast<float>(height)};
-    const Window_map map = window_map(lo, hi);
+    const Viewport_map map = window_map(lo, hi);
     batch(Kind::bitmaps, map.viewport);
     es::Bitmap_vertex q[4];
     for (int i = 0; i < 4; ++i) {

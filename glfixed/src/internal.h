@@ -152,16 +152,24 @@ void flush_pending();
 // Makes the pending batch one of `kind` drawn through `viewport` with the current state.
 void batch(Kind kind, const GLint viewport[4]);
 
+// GL's viewport transform through `vp`: window = normalised device coordinate * scale + translate.
+struct Viewport_map {
+  GLint viewport[4];
+  float scale[2], translate[2];
+  explicit Viewport_map(const GLint vp[4]) : viewport{vp[0], vp[1], vp[2], vp[3]} {
+    for (int k = 0; k < 2; ++k) {
+      scale[k] = static_cast<float>(vp[k + 2]) * 0.5f;
+      translate[k] = static_cast<float>(vp[k]) + scale[k];
+    }
+  }
+  float to_clip(float win, int k, float w) const { return (win - translate[k]) / scale[k] * w; }
+};
+
 // What GL places in window space (wide lines, bitmaps), covering lo..hi there, goes to clip space
 // through GL's viewport when that holds all of it a window can show (nothing lies below 0), and
 // shares the batch of what surrounds it; else through the square of es::window_span from the
 // window's corner, since GL clips it to the window only.
-struct Window_map {
-  GLint viewport[4];
-  float scale[2], translate[2];
-  float to_clip(float win, int k, float w) const { return (win - translate[k]) / scale[k] * w; }
-};
-Window_map window_map(const float lo[2], const float hi[2]);
+Viewport_map window_map(const float lo[2], const float hi[2]);
 
 // arrays.cpp: the array named by a glEnable/glEnableClientState cap, or null.
 Client_array* client_array(GLenum array);

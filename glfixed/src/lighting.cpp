@@ -40,11 +40,9 @@ void light(const float eye[4], const float n_obj[3], float out[4]) {
 }  // namespace
 
 void window_position(const float pos[4], float win[2]) {
-  const GLint* vp = st().viewport;
-  const float scale[2] = {static_cast<float>(vp[2]) * 0.5f, static_cast<float>(vp[3]) * 0.5f};
+  const Viewport_map map(st().viewport);
   const float w = pos[3] != 0.0f ? pos[3] : 1.0f;
-  for (int k = 0; k < 2; ++k)
-    win[k] = pos[k] / w * scale[k] + (static_cast<float>(vp[k]) + scale[k]);
+  for (int k = 0; k < 2; ++k) win[k] = pos[k] / w * map.scale[k] + map.translate[k];
 }
 
 Processed process(float x, float y, float z, const float* normal) {

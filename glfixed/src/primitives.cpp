@@ -119,7 +119,7 @@ void line(Processed a, Processed b) {
       hi[k] = std::max(hi[k], win[i][k]);
     }
   }
-  const Window_map map = window_map(lo, hi);
+  const Viewport_map map = window_map(lo, hi);
   batch(Kind::triangles, map.viewport);
   Processed q[4];
   const Processed* ends[2] = {&a, &b};
