@@ -147,11 +147,14 @@ std::string user_state_dir() {
   return std::string(home) + "/.local/state/vorna";
 }
 
-// mkdtemp: a new name, made 0700, never a folder or link that was there.
+// mkdtemp: a new name, made 0700, never a folder or link that was there. Under $TMPDIR when
+// one can be made there, else under /tmp.
 std::string make_private_temp_dir() {
-  std::error_code ec;
-  const fs::path tmp = fs::temp_directory_path(ec);
-  if (ec) return "";
-  std::string name = (tmp / "vorna-XXXXXX").string();
-  return mkdtemp(&name[0]) != nullptr ? name : "";
+  const char* tmpdir = std::getenv("TMPDIR");
+  for (const char* base : {tmpdir, "/tmp"}) {
+    if (base == nullptr || base[0] == '\0') continue;
+    std::string name = (fs::path(base) / "vorna-XXXXXX").string();
+    if (mkdtemp(&name[0]) != nullptr) return name;
+  }
+  return "";
 }
