@@ -7,7 +7,7 @@ XVFB       := xvfb-run -a -s "-screen 0 1280x1024x24"
 
 .PHONY: all deps build run test test-asan test-valgrind soak bench bench-startup bench-glfixed \
         format clean package test-package windows test-windows fuzz-build fuzz fuzz-smoke web \
-        serve-web test-web bench-web
+        serve-web test-web bench-web lighthouse-web
 
 all: build
 
@@ -125,9 +125,9 @@ web:
 	  -DVORNA_HOST_TOOLS=$(CURDIR)/$(BUILD)/vorna-host-tools.cmake
 	$(EMSDK_ENV) cmake --build $(WEB_BUILD) -j $(JOBS) --target web_zip
 
+# Served as static hosts serve it: gzip for the page, its scripts and the wasm.
 serve-web: web
-	@echo "Play at http://127.0.0.1:$(WEB_PORT)/ (Ctrl+C stops the server)"
-	$(PYTHON) -m http.server --bind 127.0.0.1 --directory $(WEB_BUILD)/site $(WEB_PORT)
+	$(PYTHON) scripts/serve_web.py $(WEB_BUILD)/site $(WEB_PORT)
 
 # Headless Chromium plays the page against the native build's pictures of the same scenes.
 test-web: web

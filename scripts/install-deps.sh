@@ -39,11 +39,12 @@ test_package=(dpkg-dev file debootstrap imagemagick)
 windows=(g++-mingw-w64-x86-64-posix wine64 wine fonts-wine dpkg-dev xvfb xauth xdotool x11-utils)
 format=(clang-format)
 # The browser build and its test: emscripten (offline, with its prebuilt system libraries), the
-# music rendered with FluidSynth and TimGM6mb then Opus-encoded, dpkg-dev to unpack freeglut's
-# shape sources, headless Chromium driven through python3-websocket, the native pictures under
-# Xvfb, screenshots decoded by ImageMagick.
-web=(emscripten fluidsynth timgm6mb-soundfont opus-tools dpkg-dev chromium python3-websocket
-     xvfb xauth imagemagick)
+# music rendered with FluidSynth and TimGM6mb, the sounds encoded as Opus and (for browsers that
+# cannot decode Opus) MP3 with lame, the icons rendered from the SVG, dpkg-dev to unpack
+# freeglut's shape sources, headless Chromium driven through python3-websocket, the native
+# pictures under Xvfb, screenshots decoded by ImageMagick.
+web=(emscripten fluidsynth timgm6mb-soundfont opus-tools lame librsvg2-bin dpkg-dev chromium
+     python3-websocket xvfb xauth imagemagick)
 
 known="game test bench valgrind fuzz package test_package windows format web"
 sets=("$@")

@@ -9,6 +9,10 @@
 
 namespace audio {
 
+bool plays_renderings() {
+  return false;
+}
+
 // MCI opens its device when a piece is loaded; sndPlaySound needs nothing opened.
 bool open() {
   return true;

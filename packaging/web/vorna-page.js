@@ -1,11 +1,12 @@
 // Starts the game on the page's canvas, or says why it cannot. Everything the page loads comes
-// from its own folder.
+// from its own folder, brought in by vorna-loader.js.
 (function () {
   'use strict';
   var canvas = document.getElementById('canvas');
   var message = document.getElementById('message');
 
   function say(text) {
+    vornaLoader.stop();
     canvas.hidden = true;
     message.textContent = text;
     message.hidden = false;
@@ -38,8 +39,6 @@
       say('The game has ended. Reload the page to start it again.');
     },
   };
-  var script = document.createElement('script');
-  script.src = 'vorna.js';
-  document.body.appendChild(script);
+  vornaLoader.start(window.Module);
   canvas.focus();
 })();

@@ -1,7 +1,6 @@
 """Headless Chromium driven through the DevTools protocol, and the pages served on 127.0.0.1."""
 
 import base64
-import functools
 import http.server
 import json
 import os
@@ -10,10 +9,15 @@ import socket
 import subprocess
 import tempfile
 import threading
+import sys
 import time
+import urllib.parse
 import urllib.request
 
 import websocket
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "scripts"))
+from serve_web import Handler  # noqa: E402  the gzip server of make serve-web
 
 CHROMIUM_FLAGS = [
     "--headless=new", "--use-angle=swiftshader", "--enable-unsafe-swiftshader", "--no-sandbox",
@@ -29,26 +33,68 @@ def free_port():
         return s.getsockname()[1]
 
 
-class Server:
-    """Serves a folder on 127.0.0.1 only, on a free port, in a thread."""
+class Link:
+    """One network link that every response shares, as a phone's connection: each response waits
+    `latency` seconds, then all send through one byte rate. Throttling here, not in the browser,
+    slows the service worker's downloads too (the browser's throttling leaves them out)."""
 
-    def __init__(self, root):
-        handler = functools.partial(QuietHandler, directory=root)
-        self.httpd = http.server.ThreadingHTTPServer(("127.0.0.1", 0), handler)
+    def __init__(self, latency, bytes_per_second):
+        self.latency, self.rate = latency, bytes_per_second
+        self.lock = threading.Lock()
+        self.free_at = 0.0
+
+    def send(self, size):
+        with self.lock:
+            self.free_at = max(time.monotonic(), self.free_at) + size / self.rate
+            done = self.free_at
+        time.sleep(max(0.0, done - time.monotonic()))
+
+
+# Lighthouse's "Slow 4G": 562.5 ms, 1,474.56 kbit/s down.
+SLOW_4G = (0.5625, 184320)
+
+
+class Server:
+    """Serves a folder on 127.0.0.1 only, on a free port, in a thread, as static hosts do (gzip),
+    optionally through a Link. It notes every path asked for; paths in `missing` get a 404."""
+
+    def __init__(self, root, link=None):
+        self.requests, self.missing, self.link = [], set(), link
+        server = self
+
+        class Site(Handler):
+            def __init__(self, *args, **kwargs):
+                super().__init__(*args, directory=root, **kwargs)
+
+            def send_head(self):
+                path = urllib.parse.urlsplit(self.path).path
+                server.requests.append(path)
+                if server.link:
+                    time.sleep(server.link.latency)
+                if path in server.missing:
+                    self.send_error(404)
+                    return None
+                return super().send_head()
+
+            def copyfile(self, source, output):
+                while server.link:
+                    chunk = source.read(16384)
+                    if not chunk:
+                        return
+                    server.link.send(len(chunk))
+                    output.write(chunk)
+                super().copyfile(source, output)
+
+            def log_message(self, *args):
+                pass
+
+        self.httpd = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Site)
         self.url = "http://127.0.0.1:%d" % self.httpd.server_address[1]
         threading.Thread(target=self.httpd.serve_forever, daemon=True).start()
 
     def close(self):
         self.httpd.shutdown()
         self.httpd.server_close()
-
-
-class QuietHandler(http.server.SimpleHTTPRequestHandler):
-    extensions_map = {**http.server.SimpleHTTPRequestHandler.extensions_map,
-                      ".wasm": "application/wasm", ".js": "text/javascript"}
-
-    def log_message(self, *args):
-        pass
 
 
 class Browser:

@@ -15,7 +15,6 @@ import subprocess
 import sys
 import tempfile
 import time
-import wave
 
 from browser import Browser, Server, compare, read_ppm, run_native_scenes
 
@@ -39,11 +38,6 @@ def scenario():
 def hooks(**options):
     with open(os.path.join(HERE, "hooks.js"), encoding="utf-8") as f:
         return f.read().replace("OPTIONS", json.dumps(options))
-
-
-def wave_seconds(path):
-    with wave.open(path) as w:
-        return w.getnframes() / w.getframerate()
 
 
 def opus_seconds(path):
@@ -84,8 +78,8 @@ class Run:
         self.expect(browser.js("document.title") == "ザルヴォス３Ｄ～ミルテカ～", "the page's title")
         self.expect(browser.js("document.activeElement.id") == "canvas", "the canvas has the focus")
         self.expect("NOW LOADING\u2026" in browser.console(), "the console line reaches the browser console")
-        die = wave_seconds(os.path.join(self.host_build, "run", "die.wav"))
-        self.music_seconds = opus_seconds(os.path.join(self.web_build, "run", "bgm.opus"))
+        die = opus_seconds(os.path.join(self.web_build, "site", "die.opus"))
+        self.music_seconds = opus_seconds(os.path.join(self.web_build, "site", "bgm.opus"))
 
         for action, arg, times in steps:
             if action == "frames":
