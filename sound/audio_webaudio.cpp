@@ -38,6 +38,8 @@ EM_JS(int, webaudio_open, (), {
     return s;
   };
   A.stop = function(s) { if (s) try { s.stop(); } catch (e) {} };
+  // Resuming before a gesture, or suspending a closing context, may be refused: nothing to do.
+  A.quietly = function(promise) { if (promise && promise.catch) promise.catch(function() {}); };
   A.running = function() {
     return A.ctx && A.ctx.state == 'running' && !Object.keys(A.holds).length;
   };
@@ -56,9 +58,9 @@ EM_JS(int, webaudio_open, (), {
     if (on) A.holds[reason] = true; else delete A.holds[reason];
     if (!A.ctx) return;
     if (Object.keys(A.holds).length) {
-      if (A.ctx.state == 'running') A.ctx.suspend();
+      if (A.ctx.state == 'running') A.quietly(A.ctx.suspend());
     } else if (A.gestured && A.ctx.state == 'suspended') {
-      A.ctx.resume();
+      A.quietly(A.ctx.resume());
     }
   };
   A.onVisibility = function() { A.hold('hidden', document.hidden); };
@@ -71,7 +73,7 @@ EM_JS(int, webaudio_open, (), {
   A.unlock = function() {
     if (!A.ctx) return;
     A.gestured = true;
-    if (A.ctx.state == 'suspended' && !Object.keys(A.holds).length) A.ctx.resume();
+    if (A.ctx.state == 'suspended' && !Object.keys(A.holds).length) A.quietly(A.ctx.resume());
   };
   A.listen = function(on) {
     gestures.forEach(function(e) {
@@ -82,7 +84,7 @@ EM_JS(int, webaudio_open, (), {
   A.ctx.onstatechange = function() {
     if (!A.ctx) return;
     var running = A.ctx.state == 'running';
-    if (running && Object.keys(A.holds).length) return A.ctx.suspend();  // held meanwhile
+    if (running && Object.keys(A.holds).length) return A.quietly(A.ctx.suspend());  // held meanwhile
     A.listen(!running);
     A.startPending();
   };
@@ -164,7 +166,7 @@ EM_JS(void, webaudio_close, (), {
   var ctx = A.ctx;
   A.ctx = null;
   ctx.onstatechange = null;
-  ctx.close();
+  A.quietly(ctx.close());
 });
 // clang-format on
 

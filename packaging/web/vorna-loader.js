@@ -2,7 +2,8 @@
 // while it streams in), with a progress bar from the first moment; everything else (the sounds)
 // after the first frame, in the background. A download that fails names its file and waits for
 // the retry button. After the first frame the service worker (sw.js) keeps the site for offline
-// play. vorna-page.js calls vornaLoader.start(Module) once the page can show the game.
+// play. Both downloads start as this script runs; vorna-page.js waits for
+// vornaLoader.downloaded, then calls vornaLoader.start(Module).
 (function () {
   'use strict';
   var $ = document.getElementById.bind(document);
@@ -46,49 +47,43 @@
     });
   }
 
-  // The same response, its bytes counted for the progress bar as they pass.
-  function counted(name, response) {
+  // The same response, its bytes counted for the progress bar as they pass; `done` once all are.
+  function counted(name, response, type, done) {
     var reader = response.body.getReader();
     arrived[name] = 0;
     var body = new ReadableStream({
       pull: function (controller) {
         return reader.read().then(function (chunk) {
-          if (chunk.done) return controller.close();
+          if (chunk.done) {
+            done();
+            return controller.close();
+          }
           arrived[name] += chunk.value.length;
           showProgress();
           controller.enqueue(chunk.value);
         });
       },
     });
-    return new Response(body, {headers: {'Content-Type': 'application/wasm'}});
+    return new Response(body, {headers: {'Content-Type': type}});
   }
 
   // The wasm module, compiled while it streams in; on any failure, again after the retry.
-  function compileWasm(again) {
+  function compileWasm(again, done) {
     return fetchFile('vorna.wasm', again).then(function (response) {
-      var stream = counted('vorna.wasm', response);
+      var stream = counted('vorna.wasm', response, 'application/wasm', done);
       return WebAssembly.compileStreaming ? WebAssembly.compileStreaming(stream)
           : stream.arrayBuffer().then(WebAssembly.compile);
     }).catch(function (error) {
-      return failed('vorna.wasm', error).then(function () { return compileWasm(true); });
+      return failed('vorna.wasm', error).then(function () { return compileWasm(true, done); });
     });
   }
 
-  function loadScript(name, again) {
-    return new Promise(function (resolve, reject) {
-      var script = document.createElement('script');
-      script.src = again ? name + '?retry=' + Date.now() : name;
-      script.onload = resolve;
-      script.onerror = function () {
-        script.remove();
-        reject(new Error('no answer or an HTTP error'));
-      };
-      document.body.appendChild(script);
-    }).then(function () {
-      arrived[name] = sizes[name];
-      showProgress();
-    }, function (error) {
-      return failed(name, error).then(function () { return loadScript(name, true); });
+  // The game's script as a blob, run once the page starts the game.
+  function fetchScript(again) {
+    return fetchFile('vorna.js', again).then(function (response) {
+      return counted('vorna.js', response, 'text/javascript', function () {}).blob();
+    }).catch(function (error) {
+      return failed('vorna.js', error).then(function () { return fetchScript(true); });
     });
   }
 
@@ -132,11 +127,17 @@
     failures = [];
   }
 
+  showProgress();
+  var wasmArrived;
+  var wasmIn = new Promise(function (resolve) { wasmArrived = resolve; });
+  var wasm = window.WebAssembly ? compileWasm(false, wasmArrived) : (wasmArrived(), null);
+  var script = fetchScript(false);
+  // Both files in (the wasm may still be compiling, off the main thread).
+  var downloaded = Promise.all([script, wasmIn]);
+
   // Starts the game on the page's Module: its wasm from the streaming compile begun here, its
   // first frame (drawn by the first animation frame after main) ending the progress bar.
   function start(Module) {
-    showProgress();
-    var wasm = compileWasm(false);
     Module.instantiateWasm = function (imports, receive) {
       wasm.then(function (module) {
         return WebAssembly.instantiate(module, imports).then(function (instance) {
@@ -152,8 +153,12 @@
         firstFrameDrawn();
       });
     }];
-    loadScript('vorna.js', false);
+    script.then(function (blob) {
+      var element = document.createElement('script');
+      element.src = URL.createObjectURL(blob);
+      document.body.appendChild(element);
+    });
   }
 
-  window.vornaLoader = {start: start, stop: stop};
+  window.vornaLoader = {downloaded: downloaded, start: start, stop: stop};
 })();

@@ -58,7 +58,7 @@ class Server:
     """Serves a folder on 127.0.0.1 only, on a free port, in a thread, as static hosts do (gzip),
     optionally through a Link. It notes every path asked for; paths in `missing` get a 404."""
 
-    def __init__(self, root, link=None):
+    def __init__(self, root, link=None, port=0):
         self.requests, self.missing, self.link = [], set(), link
         server = self
 
@@ -88,8 +88,9 @@ class Server:
             def log_message(self, *args):
                 pass
 
-        self.httpd = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Site)
-        self.url = "http://127.0.0.1:%d" % self.httpd.server_address[1]
+        self.httpd = http.server.ThreadingHTTPServer(("127.0.0.1", port), Site)
+        self.port = self.httpd.server_address[1]
+        self.url = "http://127.0.0.1:%d" % self.port
         threading.Thread(target=self.httpd.serve_forever, daemon=True).start()
 
     def close(self):
@@ -163,16 +164,19 @@ class Browser:
                 raise TimeoutError(expression)
             time.sleep(0.05)
 
-    def open(self, url, before_scripts=""):
-        """Navigates to url, with `before_scripts` run in the page before any of its own."""
+    def open(self, url, before_scripts="", wait=True):
+        """Navigates to url, with `before_scripts` run in the page before any of its own; waits
+        for the load to complete unless told not to. Events of earlier pages are dropped."""
         if self.hook:
             self.send("Page.removeScriptToEvaluateOnNewDocument", {"identifier": self.hook})
             self.hook = None
         if before_scripts:
             self.hook = self.send("Page.addScriptToEvaluateOnNewDocument",
                                   {"source": before_scripts})["identifier"]
+        self.events = []
         self.send("Page.navigate", {"url": url})
-        self.wait_for("document.readyState === 'complete'")
+        if wait:
+            self.wait_for("document.readyState === 'complete'")
 
     def console(self):
         return [" ".join(str(a.get("value", "")) for a in e["params"]["args"])
@@ -183,7 +187,7 @@ class Browser:
                 if e.get("method") == "Runtime.exceptionThrown"]
 
     KEYS = {"up": ("ArrowUp", 38), "down": ("ArrowDown", 40), "left": ("ArrowLeft", 37),
-            "right": ("ArrowRight", 39), " ": (" ", 32)}
+            "right": ("ArrowRight", 39), " ": (" ", 32), "escape": ("Escape", 27)}
 
     def key(self, name):
         """A real key press: down (with its character), up."""
@@ -200,6 +204,16 @@ class Browser:
         for kind in ("mousePressed", "mouseReleased"):
             self.send("Input.dispatchMouseEvent", {"type": kind, "x": x, "y": y, "button": "left",
                                                    "clickCount": 1})
+
+    def tap(self, x, y):
+        """A finger's tap (touch emulation must be on): touchstart, then touchend."""
+        self.send("Input.dispatchTouchEvent", {"type": "touchStart", "touchPoints": [{"x": x, "y": y}]})
+        self.send("Input.dispatchTouchEvent", {"type": "touchEnd", "touchPoints": []})
+
+    def center(self, element_id):
+        """The page coordinates of an element's centre."""
+        return self.js("(function(){var r=document.getElementById('%s').getBoundingClientRect();"
+                       "return [r.left+r.width/2, r.top+r.height/2];})()" % element_id)
 
     def screenshot_rgb(self, rect):
         """The pixels of a page rectangle, top row first, as RGB bytes."""

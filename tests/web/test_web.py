@@ -16,6 +16,7 @@ import sys
 import tempfile
 import time
 
+import loading
 from browser import Browser, Server, compare, read_ppm, run_native_scenes
 
 HERE = os.path.dirname(os.path.abspath(__file__))
@@ -58,8 +59,40 @@ class Run:
             self.failures.append(what)
         return ok
 
-    def page(self, browser, server, **options):
-        browser.open(server.url + "/site/index.html", hooks(**options))
+    def page(self, browser, server, wait=True, **options):
+        browser.open(server.url + "/site/index.html", hooks(**options), wait)
+
+    @staticmethod
+    def canvas_rect(browser):
+        rect = ("(function(){var r=document.getElementById('canvas').getBoundingClientRect();"
+                "return {x:r.left+scrollX,y:r.top+scrollY,width:r.width,height:r.height};})()")
+        b = browser.js(rect)
+        if b["x"] % 1:  # centred half a pixel off: screenshots would resample it
+            browser.resize(browser.size[0] + 1, browser.size[1])
+            b = browser.js(rect)
+        return b
+
+    def picture(self, browser, b, name, where=""):
+        """The canvas against the native picture `name`: the text pages exact, the others within
+        the bound."""
+        browser.js("vornaTest.nextFrame()")
+        shot = browser.screenshot_rgb(b)
+        over8, differ, worst, off_edge = compare(
+            shot, read_ppm(os.path.join(self.native, name + ".ppm")), int(b["width"]))
+        print("      %-12s %6d pixels differ, %4d by more than 8, worst %3d (%3d off the edges)"
+              % (name, differ, over8, worst, off_edge))
+        if name in EXACT:
+            ok = self.expect(differ == 0, "%s%s: the same pixels as the native build" % (where, name))
+        else:
+            ok = self.expect(over8 <= MAX_OFF_PIXELS and off_edge <= MAX_OFF_LEVELS,
+                             "%s%s: within the bound of the native picture" % (where, name))
+        if not ok:  # both kept for a look
+            keep = os.path.join(self.web_build, "test-web")
+            os.makedirs(keep, exist_ok=True)
+            shutil.copy(os.path.join(self.native, name + ".ppm"), os.path.join(keep, name + "-native.ppm"))
+            with open(os.path.join(keep, name + "-browser.ppm"), "wb") as f:
+                f.write(b"P6\n%d %d\n255\n" % (b["width"], b["height"]) + shot)
+        self.last = shot
 
     def walk(self, browser, server, steps, seed):
         native = tempfile.mkdtemp(prefix="vorna-native-")
@@ -69,12 +102,7 @@ class Run:
         self.native = native
         self.page(browser, server, seed=seed, hold=True)
         browser.wait_for("window.vornaTest.frames > 0")
-        rect = ("(function(){var r=document.getElementById('canvas').getBoundingClientRect();"
-                "return {x:r.left+scrollX,y:r.top+scrollY,width:r.width,height:r.height};})()")
-        b = browser.js(rect)
-        if b["x"] % 1:  # centred half a pixel off: screenshots would resample it
-            browser.resize(browser.size[0] + 1, browser.size[1])
-            b = browser.js(rect)
+        b = self.canvas_rect(browser)
         self.expect(browser.js("document.title") == "ザルヴォス３Ｄ～ミルテカ～", "the page's title")
         self.expect(browser.js("document.activeElement.id") == "canvas", "the canvas has the focus")
         self.expect("NOW LOADING\u2026" in browser.console(), "the console line reaches the browser console")
@@ -94,24 +122,7 @@ class Run:
             elif action == "click":
                 browser.click(b["x"] + b["width"] / 2, b["y"] + b["height"] / 2)
             elif action == "picture":
-                browser.js("vornaTest.nextFrame()")
-                shot = browser.screenshot_rgb(b)
-                over8, differ, worst, off_edge = compare(
-                    shot, read_ppm(os.path.join(native, arg + ".ppm")), int(b["width"]))
-                print("      %-12s %6d pixels differ, %4d by more than 8, worst %3d (%3d off the edges)"
-                      % (arg, differ, over8, worst, off_edge))
-                if arg in EXACT:
-                    ok = self.expect(differ == 0, "%s: the same pixels as the native build" % arg)
-                else:
-                    ok = self.expect(over8 <= MAX_OFF_PIXELS and off_edge <= MAX_OFF_LEVELS,
-                                     "%s: within the bound of the native picture" % arg)
-                if not ok:  # both kept for a look
-                    keep = os.path.join(self.web_build, "test-web")
-                    os.makedirs(keep, exist_ok=True)
-                    shutil.copy(os.path.join(native, arg + ".ppm"), os.path.join(keep, arg + "-native.ppm"))
-                    with open(os.path.join(keep, arg + "-browser.ppm"), "wb") as f:
-                        f.write(b"P6\n%d %d\n255\n" % (b["width"], b["height"]) + shot)
-                self.last = shot
+                self.picture(browser, b, arg)
             elif action == "check":
                 self.check(browser, arg, b, die)
 
@@ -196,6 +207,7 @@ def main():
         browser.close()
         browser = Browser()
         run.without(browser, server)
+        loading.check(run, seed)
     finally:
         browser.close()
         server.close()
