@@ -2,7 +2,7 @@
 # Installs the Debian packages of the named sets (default: game), each make target asking only
 # for what it uses. Safe to run again: nothing is fetched when all is there.
 #   scripts/install-deps.sh [game] [test] [bench] [valgrind] [fuzz] [package] [test-package]
-#                           [windows] [format] [web]
+#                           [windows] [format] [web] [lighthouse]
 set -euo pipefail
 
 # Building and running the game, with its generated data and icons.
@@ -46,7 +46,10 @@ format=(clang-format)
 web=(emscripten fluidsynth timgm6mb-soundfont opus-tools lame librsvg2-bin dpkg-dev chromium
      python3-websocket xvfb xauth imagemagick)
 
-known="game test bench valgrind fuzz package test_package windows format web"
+# make lighthouse-web, where npm is missing: Node.js and npm for Lighthouse, Chromium to audit in
+lighthouse=(nodejs npm chromium)
+
+known="game test bench valgrind fuzz package test_package windows format web lighthouse"
 sets=("$@")
 [ ${#sets[@]} -gt 0 ] || sets=(game)
 wanted=()

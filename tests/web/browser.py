@@ -77,13 +77,16 @@ class Server:
                 return super().send_head()
 
             def copyfile(self, source, output):
-                while server.link:
-                    chunk = source.read(16384)
-                    if not chunk:
-                        return
-                    server.link.send(len(chunk))
-                    output.write(chunk)
-                super().copyfile(source, output)
+                try:
+                    while server.link:
+                        chunk = source.read(16384)
+                        if not chunk:
+                            return
+                        server.link.send(len(chunk))
+                        output.write(chunk)
+                    super().copyfile(source, output)
+                except ConnectionError:  # the browser dropped the request
+                    pass
 
             def log_message(self, *args):
                 pass

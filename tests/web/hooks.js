@@ -32,9 +32,10 @@
   T.progress = [];
   var setTimeoutFirst = window.setTimeout.bind(window);
   (function sample() {
+    if (T.firstFrame) return;
     var bar = document.getElementById('progress');
     if (bar) T.progress.push({at: performance.now(), value: bar.value, shown: bar.offsetWidth > 0});
-    if (!T.firstFrame) setTimeoutFirst(sample, 20);
+    setTimeoutFirst(sample, 20);
   })();
 
   // Main-thread tasks over 50 ms, as the browser reports them.

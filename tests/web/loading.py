@@ -51,13 +51,17 @@ def slow_link(run, browser, root):
         samples = browser.js("vornaTest.progress")
         painted = browser.js("performance.getEntriesByName('first-contentful-paint')[0].startTime")
         steps = [s["value"] for s in samples]
-        run.expect(samples and all(s["shown"] for s in samples) and steps[0] == 0
-                   and steps == sorted(steps) and len({v for v in steps if 0 < v < 1}) >= 3
-                   and painted < first and not run.shows(browser, "loading"),
+        facts = {"shown throughout": all(s["shown"] for s in samples), "from 0": steps[0] == 0,
+                 "growing": steps == sorted(steps),
+                 "3 steps between": len({v for v in steps if 0 < v < 1}) >= 3,
+                 "painted before the first frame": painted < first,
+                 "gone at the first frame": not run.shows(browser, "loading")}
+        run.expect(all(facts.values()),
                    "Slow 4G: the progress bar is there from the start (painted at %.1f s), moves "
                    "(%d values) and gives way to the first frame (%.1f s)"
-                   % (painted / 1000, len(set(steps)), first / 1000))
-        print("      progress:", " ".join("%.0f:%.2f" % (s["at"], s["value"]) for s in samples[::5]))
+                   % (painted / 1000, len(set(steps)), first / 1000)
+                   + "".join("; not " + k for k, v in facts.items() if not v))
+        print("      progress (ms:share):", " ".join("%.0f:%.2f" % (s["at"], s["value"]) for s in samples[::5]))
         sounds = browser.js("performance.getEntriesByType('resource').filter(function(e){"
                             "return /\\.(opus|mp3)$/.test(e.name)}).map(function(e){return e.startTime})")
         run.expect(all(t >= first for t in sounds), "no sound fetched before the first frame")
@@ -170,7 +174,7 @@ def installed_offline_rebuilt(run, browser, root, seed):
     port = server.port
     try:
         run.page(browser, server)
-        browser.wait_for("vornaTest.frames > 0 && navigator.serviceWorker.controller", 60)
+        browser.wait_for("vornaTest.frames > 0 && !!navigator.serviceWorker.controller", 60)
         errors = browser.send("Page.getInstallabilityErrors")["installabilityErrors"]
         manifest = browser.js("fetch('vorna.webmanifest').then(function(r){return r.json()})")
         icons = browser.js("Promise.all(%s.map(function(icon){return new Promise(function(done){"

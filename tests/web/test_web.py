@@ -183,6 +183,7 @@ class Run:
 
     def without(self, browser, server):
         self.page(browser, server, noWebGL=True)
+        browser.wait_for("!document.getElementById('message').hidden", 30)
         self.expect("WebGL" in browser.js("document.getElementById('message').textContent")
                     and self.shows(browser, "message") and not self.shows(browser, "canvas"),
                     "without WebGL: a message on the page")
