@@ -90,9 +90,12 @@ constexpr Sound kAll[] = {
 ]] @ONLY)
 
 # Every program of the page: the font of the on-screen texts in its wasm, in the working folder of
-# the in-memory file system; exit() ends the runtime (app/platform_web.cpp).
+# the in-memory file system; exit() ends the runtime (app/platform_web.cpp). glfixed draws with
+# WebGL 1 alone, so no extension is turned on (on a software renderer some take hundreds of
+# milliseconds each, all in the game's first task).
 set(VORNA_PLATFORM_LINK_OPTIONS -sENVIRONMENT=web -sALLOW_MEMORY_GROWTH=1 -sMIN_WEBGL_VERSION=1
-  -sMAX_WEBGL_VERSION=1 -sEXIT_RUNTIME=1 "SHELL:-s EXPORTED_FUNCTIONS=_main,_vorna_web_end"
+  -sMAX_WEBGL_VERSION=1 -sGL_SUPPORT_AUTOMATIC_ENABLE_EXTENSIONS=0 -sEXIT_RUNTIME=1
+  "SHELL:-s EXPORTED_FUNCTIONS=_main,_vorna_web_end"
   "SHELL:--embed-file ${VORNA_WEB_FONT}@/${VORNA_FONT_FILE}")
 
 # A program of the page is linked once its font is there.

@@ -138,10 +138,11 @@
   // Starts the game on the page's Module: its wasm from the streaming compile begun here, its
   // first frame (drawn by the first animation frame after main) ending the progress bar.
   function start(Module) {
+    // The runtime and main start in a task after the script's own.
     Module.instantiateWasm = function (imports, receive) {
       wasm.then(function (module) {
         return WebAssembly.instantiate(module, imports).then(function (instance) {
-          receive(instance, module);
+          setTimeout(function () { receive(instance, module); });
         });
       });
       return {};

@@ -65,6 +65,11 @@ def slow_link(run, browser, root):
         sounds = browser.js("performance.getEntriesByType('resource').filter(function(e){"
                             "return /\\.(opus|mp3)$/.test(e.name)}).map(function(e){return e.startTime})")
         run.expect(all(t >= first for t in sounds), "no sound fetched before the first frame")
+        browser.key("s")  # a stage started before the music has arrived starts it when it does
+        early = browser.js("vornaTest.sources.length")
+        browser.wait_for(MUSIC % run.music_seconds, 60)
+        run.expect(early == 0, "Slow 4G: the stage started before the music arrived, and the music "
+                               "started when it did (%.1f s)" % (browser.js("vornaTest.sources[0].at") / 1000))
     finally:
         server.close()
 
