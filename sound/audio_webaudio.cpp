@@ -23,12 +23,12 @@
 
 // clang-format off
 EM_JS(int, webaudio_open, (), {
-  if (Module.vornaAudio) return Module.vornaAudio.ctx ? 1 : 0;
-  var A = Module.vornaAudio = {ctx: null, sounds: {}, pieces: {}, music: null, musicHandle: 0,
-                               pending: 0, effect: null, holds: {}, gestured: false, mp3: false};
+  if (Module.vornaAudio) return 1;
   var Context = window.AudioContext || window.webkitAudioContext;
   if (!Context) return 0;
-  try { A.ctx = new Context(); } catch (e) { return 0; }
+  var A = Module.vornaAudio = {ctx: null, closed: false, sounds: {}, pieces: {}, music: null,
+                               musicHandle: 0, pending: 0, effect: null, holds: {},
+                               gestured: false, mp3: false};
 
   A.source = function(buffer) {
     var s = A.ctx.createBufferSource();
@@ -64,8 +64,6 @@ EM_JS(int, webaudio_open, (), {
     }
   };
   A.onVisibility = function() { A.hold('hidden', document.hidden); };
-  document.addEventListener('visibilitychange', A.onVisibility);
-  if (document.hidden) A.holds.hidden = true;
 
   // Every gesture tries, until the context runs. Chromium lets keydown, mousedown, pointerup,
   // touchend and the click after them start sound, never touchstart.
@@ -81,14 +79,27 @@ EM_JS(int, webaudio_open, (), {
       else window.removeEventListener(e, A.unlock, true);
     });
   };
-  A.ctx.onstatechange = function() {
+  A.onStateChange = function() {
     if (!A.ctx) return;
     var running = A.ctx.state == 'running';
     if (running && Object.keys(A.holds).length) return A.quietly(A.ctx.suspend());  // held meanwhile
     A.listen(!running);
     A.startPending();
   };
-  A.listen(true);
+
+  // The context is made in a task of its own: starting the audio output takes a while, and the
+  // game's start need not wait for it. Without one the game is silent.
+  var made;
+  A.made = new Promise(function(resolve) { made = resolve; });
+  setTimeout(function() {
+    if (A.closed) return;
+    try { A.ctx = new Context(); } catch (e) { return; }
+    A.ctx.onstatechange = A.onStateChange;
+    document.addEventListener('visibilitychange', A.onVisibility);
+    if (document.hidden) A.hold('hidden', true);
+    A.listen(true);
+    made();
+  });
 
   // The bytes of a file of the site: after the first frame through the page's loader (which
   // retries), else straight away.
@@ -100,10 +111,12 @@ EM_JS(int, webaudio_open, (), {
     });
   };
   var decode = function(bytes) {
-    return new Promise(function(resolve, reject) {
-      if (!A.ctx) return reject(new Error('closed'));
-      var p = A.ctx.decodeAudioData(bytes, resolve, reject);  // the callback form: older Safari
-      if (p && p.catch) p.catch(reject);
+    return A.made.then(function() {
+      return new Promise(function(resolve, reject) {
+        if (!A.ctx) return reject(new Error('closed'));
+        var p = A.ctx.decodeAudioData(bytes, resolve, reject);  // the callback form: older Safari
+        if (p && p.catch) p.catch(reject);
+      });
     });
   };
   // Opus first; the MP3 only where Opus is refused, and from then on for every sound.
@@ -158,7 +171,9 @@ EM_JS(void, webaudio_effect, (const char* file), {
 // Everything that could touch the context afterwards checks for it first.
 EM_JS(void, webaudio_close, (), {
   var A = Module.vornaAudio;
-  if (!A || !A.ctx) return;
+  if (!A) return;
+  A.closed = true;
+  if (!A.ctx) return;
   A.stop(A.music);
   A.stop(A.effect);
   A.listen(false);
