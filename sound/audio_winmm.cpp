@@ -42,6 +42,10 @@ unsigned open_device(const wchar_t* type, const std::wstring& element) {
 
 }  // namespace
 
+bool plays_renderings() {
+  return false;
+}
+
 // MCI opens its device when a piece is loaded; PlaySound needs nothing opened.
 bool open() {
   return true;
