@@ -7,6 +7,7 @@ if(NOT VORNA_HOST_TOOLS OR NOT EXISTS "${VORNA_HOST_TOOLS}")
 endif()
 include(${VORNA_HOST_TOOLS})
 
+set(GLFIXED_CLIP_NEAR ON)  # SwiftShader mishandles triangles through the eye plane
 add_subdirectory(glfixed)
 # Emscripten's window calls beside glfixed's shapes, under the one GL/freeglut.h.
 add_library(vorna_web_glut INTERFACE)
