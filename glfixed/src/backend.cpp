@@ -11,6 +11,11 @@ namespace glfixed {
 namespace es {
 namespace {
 
+// Fragment shaders take high precision where the GPU has it (ES 2.0 leaves it optional, and
+// some phone GPUs lack it), else medium: enough for colours, fog and the atlas's 512 texels.
+#define GLFIXED_FRAGMENT_PRECISION \
+  "#ifdef GL_FRAGMENT_PRECISION_HIGH\nprecision highp float;\n#else\nprecision mediump float;\n#endif\n"
+
 // Fog as fixed-function GL applies it per fragment: exp of the interpolated distance.
 const char* const kVertexShader = R"(
 attribute vec4 a_pos;
@@ -29,8 +34,7 @@ void main() {
 }
 )";
 
-const char* const kTriangleShader = R"(
-precision highp float;
+const char* const kTriangleShader = GLFIXED_FRAGMENT_PRECISION R"(
 uniform vec4 u_fog_color;
 varying vec4 v_color;
 varying float v_fog;
@@ -40,8 +44,7 @@ void main() {
 }
 )";
 
-const char* const kBitmapShader = R"(
-precision highp float;
+const char* const kBitmapShader = GLFIXED_FRAGMENT_PRECISION R"(
 uniform vec4 u_fog_color;
 uniform sampler2D u_atlas_tex;
 varying vec4 v_color;
