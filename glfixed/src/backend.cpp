@@ -13,8 +13,9 @@ namespace {
 
 // Fragment shaders take high precision where the GPU has it (ES 2.0 leaves it optional, and
 // some phone GPUs lack it), else medium: enough for colours, fog and the atlas's 512 texels.
-#define GLFIXED_FRAGMENT_PRECISION \
-  "#ifdef GL_FRAGMENT_PRECISION_HIGH\nprecision highp float;\n#else\nprecision mediump float;\n#endif\n"
+#define GLFIXED_FRAGMENT_PRECISION                                                       \
+  "#ifdef GL_FRAGMENT_PRECISION_HIGH\nprecision highp float;\n#else\nprecision mediump " \
+  "float;\n#endif\n"
 
 // Fog as fixed-function GL applies it per fragment: exp of the interpolated distance.
 const char* const kVertexShader = R"(
