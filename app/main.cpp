@@ -1,6 +1,7 @@
 #include <GL/freeglut.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "app/data_files.h"
@@ -42,8 +43,10 @@ static void send_gamepad_presses() {
   pads.tick({keyboard, sp_keyboard, mouse}, sys.width / 2, sys.height / 2);
 }
 
-// The game clock: one tick, one redisplay, then the next tick 100 ms on.
+// The game clock: one tick, one redisplay, then the next tick 100 ms on. A stop the system
+// asked for ends the game here, outside the signal handler.
 static void timer(int value) {
+  if (stop_requested()) std::exit(0);  // as the quit key ends it
   send_gamepad_presses();
   sys.timer(value);
   glutPostRedisplay();
@@ -83,6 +86,7 @@ int main(int argc, char** argv) {
   if (answered_option(argc, argv)) return 0;
 
   if (!window_system_ready(argc, argv)) return 1;
+  catch_stop_requests();
 
   glutInitWindowPosition(1, 1);
   glutInitWindowSize(500, 500);

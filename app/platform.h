@@ -13,6 +13,13 @@
 bool window_system_ready(int argc, char** argv);
 void release_display_probe();
 
+// Lets the system's requests to stop the game (on Linux SIGTERM, SIGINT, SIGHUP) end it as the
+// quit key does: the request is only noted, and the game's clock, seeing stop_requested(),
+// calls exit() outside the handler, so the exit-time clean-up runs. A second request, before
+// the first is seen, ends the game at once.
+void catch_stop_requests();
+bool stop_requested();
+
 // The toolkit settings the game needs on this platform, after glutInit and before the window.
 void set_toolkit_options();
 

@@ -1,17 +1,19 @@
 #include "app/platform.h"
 
 #include <GL/freeglut.h>
-#include <SDL.h>
 #include <GL/glx.h>
+#include <SDL.h>
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <errno.h>
 #include <pwd.h>
+#include <signal.h>
 #include <stdlib.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -27,6 +29,12 @@ namespace fs = std::filesystem;
 namespace {
 
 Display* g_probe = nullptr;
+
+volatile std::sig_atomic_t g_stop_requested = 0;
+
+void note_stop_request(int) {
+  g_stop_requested = 1;
+}
 
 const char* display_argument(int argc, char** argv) {
   for (int i = 1; i + 1 < argc; ++i)
@@ -49,6 +57,25 @@ bool window_system_ready(int argc, char** argv) {
 void release_display_probe() {
   if (g_probe != nullptr) XCloseDisplay(g_probe);
   g_probe = nullptr;
+}
+
+// Exit-time destructors are not safe in a signal handler: it only sets the flag. The handler
+// resets itself, so a second signal of the kind takes its default action.
+void catch_stop_requests() {
+  for (const int signal : {SIGTERM, SIGINT, SIGHUP}) {
+    struct sigaction old {};
+    // Ignored when we were started (nohup, a background job): stays ignored.
+    if (sigaction(signal, nullptr, &old) != 0 || old.sa_handler == SIG_IGN) continue;
+    struct sigaction action {};
+    action.sa_handler = note_stop_request;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART | SA_RESETHAND;
+    sigaction(signal, &action, nullptr);
+  }
+}
+
+bool stop_requested() {
+  return g_stop_requested != 0;
 }
 
 // Closing the window ends the process through exit(), so exit-time destructors run.
@@ -150,13 +177,16 @@ std::string user_state_dir() {
   return std::string(home) + "/.local/state/vorna";
 }
 
-// mkdtemp: a new name, made 0700, never a folder or link that was there.
+// mkdtemp: a new name, made 0700, never a folder or link that was there. Under $TMPDIR when
+// one can be made there, else under /tmp.
 std::string make_private_temp_dir() {
-  std::error_code ec;
-  const fs::path tmp = fs::temp_directory_path(ec);
-  if (ec) return "";
-  std::string name = (tmp / "vorna-XXXXXX").string();
-  return mkdtemp(&name[0]) != nullptr ? name : "";
+  const char* tmpdir = std::getenv("TMPDIR");
+  for (const char* base : {tmpdir, "/tmp"}) {
+    if (base == nullptr || base[0] == '\0') continue;
+    std::string name = (fs::path(base) / "vorna-XXXXXX").string();
+    if (mkdtemp(&name[0]) != nullptr) return name;
+  }
+  return "";
 }
 
 namespace {

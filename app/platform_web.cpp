@@ -45,6 +45,13 @@ bool window_system_ready(int, char**) {
 
 void release_display_probe() {}
 
+// A page is stopped by its browser: nothing to catch.
+void catch_stop_requests() {}
+
+bool stop_requested() {
+  return false;
+}
+
 // Emscripten's GLUT has no options to set; what the desktop's window close does, q does here.
 void set_toolkit_options() {
   web_end_on_exit();

@@ -5,6 +5,8 @@ set(VORNA_MUSIC_FILE bgm.mid)
 set(VORNA_EFFECT_FILES dfog.wav life.wav die.wav)
 set(VORNA_DATA_FILES ${VORNA_FONT_FILE} ${VORNA_MUSIC_FILE} ${VORNA_EFFECT_FILES})
 list(TRANSFORM VORNA_DATA_FILES PREPEND ${VORNA_RUN_DIR}/ OUTPUT_VARIABLE VORNA_DATA_PATHS)
+# The web build's font: the same file holding only the glyphs of the on-screen texts.
+set(VORNA_WEB_FONT ${CMAKE_BINARY_DIR}/web-font/${VORNA_FONT_FILE})
 
 set(VORNA_DATA_FILES_C "")
 foreach(name ${VORNA_DATA_FILES})

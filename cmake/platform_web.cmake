@@ -7,6 +7,7 @@ if(NOT VORNA_HOST_TOOLS OR NOT EXISTS "${VORNA_HOST_TOOLS}")
 endif()
 include(${VORNA_HOST_TOOLS})
 
+set(GLFIXED_CLIP_NEAR ON)  # SwiftShader mishandles triangles through the eye plane
 add_subdirectory(glfixed)
 # Emscripten's window calls beside glfixed's shapes, under the one GL/freeglut.h.
 add_library(vorna_web_glut INTERFACE)
@@ -18,43 +19,90 @@ set(VORNA_PLATFORM_LIBS vorna_web_glut)
 set(VORNA_SOUND_BACKEND sound/audio_webaudio.cpp)
 set(VORNA_DATA_FROM_BIN ".")
 
-# The music, rendered on the host from bgm.mid as the desktop build plays it: the same soundfont,
-# FluidSynth's gain that SDL_mixer sets at full volume (1.2) and the mixer's 44.1 kHz (FluidSynth
-# is louder at 48 kHz); measured, peak and RMS are the desktop's. Then Ogg Opus, which current
-# Chromium, Firefox and Safari all decode, and the smallest of those: 40 kbit/s keeps the page's
-# whole download under 1.3 MB compressed with the RMS unchanged (the peak 7 % up).
+# The sounds. Each sound file of the game (bgm.mid and the wave effects) plays in the page from
+# renderings made here, which the page fetches after its first frame: Ogg Opus, which current
+# Chromium, Firefox and Safari (18.4 on) decode, and MP3, fetched only where decodeAudioData
+# refuses Opus (Safari before 18.4). The renderings of <name>.<ext> are <name>.opus and
+# <name>.mp3: this is the one place that rule is written; the sound backend takes the names from
+# the generated sound/web_sounds.h.
+# The music is rendered on the host from bgm.mid as the desktop build plays it: the same
+# soundfont, FluidSynth's gain that SDL_mixer sets at full volume (1.2) and the mixer's 44.1 kHz
+# (FluidSynth is louder at 48 kHz); measured, peak and RMS are the desktop's. 40 kbit/s Opus
+# keeps the RMS unchanged (the peak 7 % up); the effects take 48 kbit/s for their attacks.
 set(VORNA_SOUNDFONT /usr/share/sounds/sf2/TimGM6mb.sf2 CACHE FILEPATH "Soundfont of the music")
 set(VORNA_MUSIC_BITRATE 40 CACHE STRING "Opus bitrate of the web build's music, kbit/s")
+set(VORNA_EFFECT_BITRATE 48 CACHE STRING "Opus bitrate of the web build's effects, kbit/s")
+set(VORNA_MP3_BITRATE 48 CACHE STRING "Average MP3 bitrate of the web build's sounds, kbit/s")
 find_program(FLUIDSYNTH_EXECUTABLE fluidsynth REQUIRED)
 find_program(OPUSENC_EXECUTABLE opusenc REQUIRED)
-set(VORNA_MUSIC_WAV ${CMAKE_BINARY_DIR}/bgm-rendered.wav)
-set(VORNA_MUSIC_WEB ${VORNA_RUN_DIR}/bgm.opus)
-add_custom_command(OUTPUT ${VORNA_MUSIC_WEB}
-  COMMAND ${FLUIDSYNTH_EXECUTABLE} -n -i -q -g 1.2 -r 44100 -T wav -F ${VORNA_MUSIC_WAV}
-          ${VORNA_SOUNDFONT} ${VORNA_RUN_DIR}/${VORNA_MUSIC_FILE}
-  COMMAND ${OPUSENC_EXECUTABLE} --quiet --bitrate ${VORNA_MUSIC_BITRATE} ${VORNA_MUSIC_WAV}
-          ${VORNA_MUSIC_WEB}
-  COMMAND ${CMAKE_COMMAND} -E rm -f ${VORNA_MUSIC_WAV}
-  DEPENDS ${VORNA_RUN_DIR}/${VORNA_MUSIC_FILE} ${VORNA_SOUNDFONT}
-  COMMENT "Rendering bgm.mid to bgm.opus (FluidSynth, TimGM6mb)"
-  VERBATIM)
-add_custom_target(web_music DEPENDS ${VORNA_MUSIC_WEB})
-add_dependencies(web_music audio_assets)
-
-# Every program of the page: the data files preloaded into the working folder of the in-memory
-# file system, under their own names; exit() ends the runtime (app/platform_web.cpp).
-set(VORNA_WEB_DATA_PATHS ${VORNA_DATA_PATHS} ${VORNA_MUSIC_WEB})
-set(VORNA_PLATFORM_LINK_OPTIONS -sENVIRONMENT=web -sALLOW_MEMORY_GROWTH=1 -sMIN_WEBGL_VERSION=1
-  -sMAX_WEBGL_VERSION=1 -sEXIT_RUNTIME=1 "SHELL:-s EXPORTED_FUNCTIONS=_main,_vorna_web_end")
-foreach(path ${VORNA_WEB_DATA_PATHS})
-  get_filename_component(name ${path} NAME)
-  list(APPEND VORNA_PLATFORM_LINK_OPTIONS "SHELL:--preload-file ${path}@/${name}")
+find_program(LAME_EXECUTABLE lame REQUIRED)
+set(VORNA_WEB_SOUND_DIR ${CMAKE_BINARY_DIR}/sounds)
+file(MAKE_DIRECTORY ${VORNA_WEB_SOUND_DIR})
+set(VORNA_WEB_SOUND_PATHS)  # every rendering, for the site
+set(VORNA_WEB_SOUNDS_C "")  # the table of sound/web_sounds.h
+foreach(file ${VORNA_MUSIC_FILE} ${VORNA_EFFECT_FILES})
+  get_filename_component(base ${file} NAME_WE)
+  set(opus ${VORNA_WEB_SOUND_DIR}/${base}.opus)
+  set(mp3 ${VORNA_WEB_SOUND_DIR}/${base}.mp3)
+  if(file STREQUAL VORNA_MUSIC_FILE)
+    set(wav ${CMAKE_BINARY_DIR}/${base}-rendered.wav)
+    set(render
+      COMMAND ${FLUIDSYNTH_EXECUTABLE} -n -i -q -g 1.2 -r 44100 -T wav -F ${wav} ${VORNA_SOUNDFONT}
+              ${VORNA_RUN_DIR}/${file})
+    set(cleanup COMMAND ${CMAKE_COMMAND} -E rm -f ${wav})
+    set(bitrate ${VORNA_MUSIC_BITRATE})
+    set(comment "Rendering ${file} (FluidSynth, TimGM6mb) to ${base}.opus and ${base}.mp3")
+  else()
+    set(wav ${VORNA_RUN_DIR}/${file})
+    set(render)
+    set(cleanup)
+    set(bitrate ${VORNA_EFFECT_BITRATE})
+    set(comment "Encoding ${file} as ${base}.opus and ${base}.mp3")
+  endif()
+  add_custom_command(OUTPUT ${opus} ${mp3}
+    ${render}
+    COMMAND ${OPUSENC_EXECUTABLE} --quiet --bitrate ${bitrate} ${wav} ${opus}
+    COMMAND ${LAME_EXECUTABLE} --quiet --abr ${VORNA_MP3_BITRATE} ${wav} ${mp3}
+    ${cleanup}
+    DEPENDS ${VORNA_RUN_DIR}/${file} ${VORNA_SOUNDFONT}
+    COMMENT "${comment}"
+    VERBATIM)
+  list(APPEND VORNA_WEB_SOUND_PATHS ${opus} ${mp3})
+  string(APPEND VORNA_WEB_SOUNDS_C "    {\"${file}\", \"${base}.opus\", \"${base}.mp3\"},\n")
 endforeach()
+add_custom_target(web_sounds DEPENDS ${VORNA_WEB_SOUND_PATHS})
+add_dependencies(web_sounds audio_assets)
+file(CONFIGURE OUTPUT ${CMAKE_BINARY_DIR}/generated/sound/web_sounds.h CONTENT [[
+// Generated by cmake/platform_web.cmake: each sound file of the game and its renderings.
+#pragma once
 
-# A program of the page is linked once its data files are there.
+namespace web_sounds {
+
+struct Sound {
+  const char* file;  // as the game names it
+  const char* opus;  // what the page fetches
+  const char* mp3;   // what it fetches instead where Opus cannot be decoded
+};
+
+constexpr Sound kAll[] = {
+@VORNA_WEB_SOUNDS_C@};
+
+}  // namespace web_sounds
+]] @ONLY)
+
+# Every program of the page: the font of the on-screen texts in its wasm, in the working folder of
+# the in-memory file system; exit() ends the runtime (app/platform_web.cpp). glfixed draws with
+# WebGL 1 alone, so no extension is turned on (on a software renderer some take hundreds of
+# milliseconds each, all in the game's first task).
+set(VORNA_PLATFORM_LINK_OPTIONS -sENVIRONMENT=web -sALLOW_MEMORY_GROWTH=1 -sMIN_WEBGL_VERSION=1
+  -sMAX_WEBGL_VERSION=1 -sGL_SUPPORT_AUTOMATIC_ENABLE_EXTENSIONS=0 -sEXIT_RUNTIME=1
+  "SHELL:-s EXPORTED_FUNCTIONS=_main,_vorna_web_end"
+  "SHELL:--embed-file ${VORNA_WEB_FONT}@/${VORNA_FONT_FILE}")
+
+# A program of the page is linked once its font is there.
 function(vorna_web_program target)
-  set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${VORNA_WEB_DATA_PATHS})
-  add_dependencies(${target} web_music vorna_font audio_assets)
+  set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${VORNA_WEB_FONT})
+  add_dependencies(${target} vorna_web_font)
 endfunction()
 
 set(VORNA_PLATFORM_PACKAGING ${CMAKE_SOURCE_DIR}/packaging/web/site.cmake)

@@ -3,6 +3,8 @@
 #include <GL/gl.h>
 
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
 #include <vector>
 
 #include "gfx/matrix_scope.h"
@@ -58,33 +60,26 @@ bool glKanji::load(const char* filename) {
   // A failed load must not leave a count that points into the now empty store.
   glyph_count = 0;
 
-  std::FILE* fp = std::fopen(filename, "rb");
-  if (fp == nullptr) return false;
+  // A UTF-8 name, opened by its wide form where the system's file names are wide.
+  std::ifstream in(std::filesystem::u8path(filename), std::ios::binary);
+  if (!in) return false;
 
   unsigned char head[4];
-  if (std::fread(head, 1, 4, fp) != 4) {
-    std::fclose(fp);
-    return false;
-  }
+  if (!in.read(reinterpret_cast<char*>(head), 4)) return false;
   const unsigned int size_bits =
       static_cast<unsigned int>(head[0]) | (static_cast<unsigned int>(head[1]) << 8) |
       (static_cast<unsigned int>(head[2]) << 16) | (static_cast<unsigned int>(head[3]) << 24);
   const int size = static_cast<int>(size_bits);
-  if (size <= 0 || size > max_font_size) {
-    std::fclose(fp);
-    return false;
-  }
+  if (size <= 0 || size > max_font_size) return false;
   font_size = size;
   const int row_bits = ((font_size - 1) / 8) * 8 + 8;
   glyph_bytes = font_size * row_bits / 8;
 
   // The packets, read in one go: byte-by-byte reading of the whole font delays the first frame.
   std::vector<unsigned char> packed;
-  unsigned char chunk[65536];
-  std::size_t got;
-  while ((got = std::fread(chunk, 1, sizeof chunk, fp)) > 0)
-    packed.insert(packed.end(), chunk, chunk + got);
-  std::fclose(fp);
+  char chunk[65536];
+  while (in.read(chunk, sizeof chunk) || in.gcount() > 0)
+    packed.insert(packed.end(), chunk, chunk + in.gcount());
   std::size_t at = 0;
   const auto next = [&packed, &at]() { return at < packed.size() ? int{packed[at++]} : EOF; };
 

@@ -1,6 +1,11 @@
 #include <GL/freeglut.h>
 
+#include <algorithm>
 #include <array>
+#include <cstdint>
+#include <cstring>
+#include <numeric>
+#include <utility>
 #include <vector>
 
 #include "maze/grid_sight.h"
@@ -166,13 +171,39 @@ void draw_door(double gx, double gz, const Sight* sight) {
   cube_at(gx, 1.25, gz, 5.0 / 1.1);
 }
 
-// One green sphere per mark in sight; returns how many were drawn. Green stays current even
-// with none.
+// The marks to draw, by index in list order: the first of each place. Every click keeps its
+// mark, so one wall clicked at a thousand times holds a thousand identical marks, and a sphere
+// drawn again where it stands changes no pixel (it fails the depth test against itself).
+// Sorted by place (the coordinates' bits: a total order, whatever they hold), ties by index,
+// in storage kept from frame to frame.
+const std::vector<std::size_t>& distinct_marks(const std::vector<VECTORD>& marks) {
+  static std::vector<std::size_t> order, first;
+  const auto key = [&marks](std::size_t i) {
+    std::array<std::uint64_t, 3> bits;
+    const double xyz[3] = {marks[i].x, marks[i].y, marks[i].z};
+    std::memcpy(bits.data(), xyz, sizeof xyz);
+    return bits;
+  };
+  order.resize(marks.size());
+  std::iota(order.begin(), order.end(), std::size_t{0});
+  std::sort(order.begin(), order.end(), [&key](std::size_t a, std::size_t b) {
+    return std::make_pair(key(a), a) < std::make_pair(key(b), b);
+  });
+  first.clear();
+  for (std::size_t k = 0; k < order.size(); ++k)
+    if (k == 0 || key(order[k]) != key(order[k - 1])) first.push_back(order[k]);
+  std::sort(first.begin(), first.end());
+  return first;
+}
+
+// One green sphere per place marked and in sight; returns how many were drawn. Green stays
+// current even with none.
 int draw_marks(const std::vector<VECTORD>& marks, const Sight* sight) {
   static const GLfloat marking_color[4] = {0.0f, 1.0f, 0.0f, 1.0f};
   int drawn = 0;
   set_material(marking_color);
-  for (const VECTORD& p : marks) {
+  for (const std::size_t i : distinct_marks(marks)) {
+    const VECTORD& p = marks[i];
     if (!in_sight(sight, p.x - 1.0, p.y - 1.0, p.z - 1.0, p.x + 1.0, p.y + 1.0, p.z + 1.0))
       continue;
     ++drawn;

@@ -44,7 +44,8 @@ class Vorna_Field {
   VECTORD player_pos;
 };
 
-// One green sphere per wall mark, every one drawn; green stays current even with none.
+// One green sphere per place marked, each drawn once however often it is in the list (the
+// picture is the same); green stays current even with none.
 int draw_marking(std::vector<VECTORD>& marking_vec);
 
 // Where a stage's life ball goes in a field read from the maze file (height 1.25).

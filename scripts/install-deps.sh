@@ -2,7 +2,7 @@
 # Installs the Debian packages of the named sets (default: game), each make target asking only
 # for what it uses. Safe to run again: nothing is fetched when all is there.
 #   scripts/install-deps.sh [game] [test] [bench] [valgrind] [fuzz] [package] [test-package]
-#                           [windows] [format] [web]
+#                           [windows] [format] [web] [lighthouse]
 set -euo pipefail
 
 # Building and running the game, with its generated data and icons.
@@ -41,13 +41,17 @@ test_package=(dpkg-dev file debootstrap imagemagick)
 windows=(g++-mingw-w64-x86-64-posix wine64 wine fonts-wine dpkg-dev xvfb xauth xdotool x11-utils)
 format=(clang-format)
 # The browser build and its test: emscripten (offline, with its prebuilt system libraries), the
-# music rendered with FluidSynth and TimGM6mb then Opus-encoded, dpkg-dev to unpack freeglut's
-# shape sources, headless Chromium driven through python3-websocket, the native pictures under
-# Xvfb, screenshots decoded by ImageMagick.
-web=(emscripten fluidsynth timgm6mb-soundfont opus-tools dpkg-dev chromium python3-websocket
-     xvfb xauth imagemagick)
+# music rendered with FluidSynth and TimGM6mb, the sounds encoded as Opus and (for browsers that
+# cannot decode Opus) MP3 with lame, the icons rendered from the SVG, dpkg-dev to unpack
+# freeglut's shape sources, headless Chromium driven through python3-websocket, the native
+# pictures under Xvfb, screenshots decoded by ImageMagick.
+web=(emscripten fluidsynth timgm6mb-soundfont opus-tools lame librsvg2-bin dpkg-dev chromium
+     python3-websocket xvfb xauth imagemagick)
 
-known="game test bench valgrind fuzz package test_package windows format web"
+# make lighthouse-web, where npm is missing: Node.js and npm for Lighthouse, Chromium to audit in
+lighthouse=(nodejs npm chromium)
+
+known="game test bench valgrind fuzz package test_package windows format web lighthouse"
 sets=("$@")
 [ ${#sets[@]} -gt 0 ] || sets=(game)
 wanted=()

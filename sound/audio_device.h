@@ -16,6 +16,11 @@ enum class Device {
   cd,         // CD audio: names a drive or track, not a file of bytes
 };
 
+// True when the backend plays renderings of the game's sound files made at build time, which it
+// fetches itself (the page's Opus or MP3), rather than the files' own bytes: the files are then
+// neither read nor checked here, and `bytes` below stay empty.
+bool plays_renderings();
+
 // Opens the output on first use, quietly. With no device this fails once and is never tried
 // again: the game then runs silent. Returns whether the output is open.
 bool open();

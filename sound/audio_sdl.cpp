@@ -80,6 +80,10 @@ bool open_output() {
   return true;
 }
 
+bool plays_renderings() {
+  return false;
+}
+
 bool open() {
   finish_loading();
   return open_output();

@@ -1,23 +1,35 @@
 #include <emscripten.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
 #include "sound/audio_device.h"
-#include "sound/sound_files.h"
+#include "sound/web_sounds.h"
 
-// Web Audio: the browser decodes the checked bytes.
-// Browsers start no sound before a gesture, so the context is unlocked by the first key or
-// click, and music asked for earlier starts then, from its beginning.
+// Web Audio over the renderings of the game's sound files made at build time
+// (sound/web_sounds.h). The page fetches them after its first frame (Module.fetchAfterFirstFrame,
+// from its loader; plain fetch elsewhere), as Ogg Opus, or as MP3 where decodeAudioData refuses
+// Opus (Safari before 18.4), and the browser decodes them off the main thread. Music asked for
+// before its sound has arrived starts when it arrives; an effect not yet there is skipped, never
+// played late.
+//
+// Browsers start no sound before a gesture: every key, click and tap tries to resume the context
+// until it really runs (touchstart alone does not count as a gesture), and music asked for
+// earlier starts then, from its beginning. While the page is hidden the context is suspended and
+// resumes where it was once shown. The page can hold the sound paused for reasons of its own:
+//   Module.vornaAudio.hold('context', true)   pauses it (a lost WebGL context, say),
+//   Module.vornaAudio.hold('context', false)  lets it go on where it was, once no hold is left.
 
 // clang-format off
 EM_JS(int, webaudio_open, (), {
-  if (Module.vornaAudio) return Module.vornaAudio.ctx ? 1 : 0;
-  var A = Module.vornaAudio = {ctx: null, unlocked: false, pieces: {}, waves: {},
-                               music: null, musicHandle: 0, pending: 0, effect: null, wanted: ""};
+  if (Module.vornaAudio) return 1;
   var Context = window.AudioContext || window.webkitAudioContext;
   if (!Context) return 0;
-  try { A.ctx = new Context(); } catch (e) { return 0; }
+  var A = Module.vornaAudio = {ctx: null, closed: false, sounds: {}, pieces: {}, music: null,
+                               musicHandle: 0, pending: 0, effect: null, holds: {},
+                               gestured: false, mp3: false};
+
   A.source = function(buffer) {
     var s = A.ctx.createBufferSource();
     s.buffer = buffer;
@@ -26,40 +38,113 @@ EM_JS(int, webaudio_open, (), {
     return s;
   };
   A.stop = function(s) { if (s) try { s.stop(); } catch (e) {} };
+  // Resuming before a gesture, or suspending a closing context, may be refused: nothing to do.
+  A.quietly = function(promise) { if (promise && promise.catch) promise.catch(function() {}); };
+  A.running = function() {
+    return A.ctx && A.ctx.state == 'running' && !Object.keys(A.holds).length;
+  };
   A.startPending = function() {
-    var buffer = A.pieces[A.pending];
-    if (!A.unlocked || !(buffer instanceof AudioBuffer)) return;
+    var buffer = A.pending && A.sounds[A.pieces[A.pending]];
+    if (!A.running() || !buffer) return;
     A.stop(A.music);
     A.music = A.source(buffer);
     A.musicHandle = A.pending;
     A.pending = 0;
   };
-  A.decode = function(ptr, size, done) {
-    var bytes = HEAPU8.slice(ptr, ptr + size).buffer;
-    try {
-      var p = A.ctx.decodeAudioData(bytes, done, function() {});
-      if (p && p.catch) p.catch(function() {});
-    } catch (e) {}
+
+  // Holds pause the sound (suspending the context keeps every sound's place); the last one let
+  // go resumes it, once a gesture has allowed sound at all.
+  A.hold = function(reason, on) {
+    if (on) A.holds[reason] = true; else delete A.holds[reason];
+    if (!A.ctx) return;
+    if (Object.keys(A.holds).length) {
+      if (A.ctx.state == 'running') A.quietly(A.ctx.suspend());
+    } else if (A.gestured && A.ctx.state == 'suspended') {
+      A.quietly(A.ctx.resume());
+    }
   };
-  var events = ['keydown', 'mousedown', 'touchstart'];
-  var unlock = function() {
-    A.unlocked = true;
-    A.ctx.resume();
+  A.onVisibility = function() { A.hold('hidden', document.hidden); };
+
+  // Every gesture tries, until the context runs. Chromium lets keydown, mousedown, pointerup,
+  // touchend and the click after them start sound, never touchstart.
+  var gestures = ['keydown', 'mousedown', 'pointerup', 'touchend', 'click'];
+  A.unlock = function() {
+    if (!A.ctx) return;
+    A.gestured = true;
+    if (A.ctx.state == 'suspended' && !Object.keys(A.holds).length) A.quietly(A.ctx.resume());
+  };
+  A.listen = function(on) {
+    gestures.forEach(function(e) {
+      if (on) window.addEventListener(e, A.unlock, true);
+      else window.removeEventListener(e, A.unlock, true);
+    });
+  };
+  A.onStateChange = function() {
+    if (!A.ctx) return;
+    var running = A.ctx.state == 'running';
+    if (running && Object.keys(A.holds).length) return A.quietly(A.ctx.suspend());  // held meanwhile
+    A.listen(!running);
     A.startPending();
-    events.forEach(function(e) { window.removeEventListener(e, unlock, true); });
   };
-  events.forEach(function(e) { window.addEventListener(e, unlock, true); });
+
+  // The context is made in a task of its own: starting the audio output takes a while, and the
+  // game's start need not wait for it. Without one the game is silent.
+  var made;
+  A.made = new Promise(function(resolve) { made = resolve; });
+  setTimeout(function() {
+    if (A.closed) return;
+    try { A.ctx = new Context(); } catch (e) { return; }
+    A.ctx.onstatechange = A.onStateChange;
+    document.addEventListener('visibilitychange', A.onVisibility);
+    if (document.hidden) A.hold('hidden', true);
+    A.listen(true);
+    made();
+  });
+
+  // The bytes of a file of the site: after the first frame through the page's loader (which
+  // retries), else straight away.
+  var get = function(name) {
+    if (Module.fetchAfterFirstFrame) return Module.fetchAfterFirstFrame(name);
+    return fetch(name).then(function(r) {
+      if (!r.ok) throw new Error(name + ': ' + r.status);
+      return r.arrayBuffer();
+    });
+  };
+  var decode = function(bytes) {
+    return A.made.then(function() {
+      return new Promise(function(resolve, reject) {
+        if (!A.ctx) return reject(new Error('closed'));
+        var p = A.ctx.decodeAudioData(bytes, resolve, reject);  // the callback form: older Safari
+        if (p && p.catch) p.catch(reject);
+      });
+    });
+  };
+  // Opus first; the MP3 only where Opus is refused, and from then on for every sound.
+  A.fetchSound = function(file, opus, mp3) {
+    var viaMp3 = function() { return get(mp3).then(decode); };
+    var viaOpus = function() {
+      return get(opus).then(function(bytes) {
+        return decode(bytes).catch(function(e) {
+          if (!A.ctx) throw e;
+          A.mp3 = true;
+          return viaMp3();
+        });
+      });
+    };
+    (A.mp3 ? viaMp3() : viaOpus()).then(function(buffer) {
+      A.sounds[file] = buffer;
+      A.startPending();
+    }, function() {});
+  };
   return 1;
 });
 
-EM_JS(void, webaudio_load, (unsigned handle, const unsigned char* data, size_t size), {
-  var A = Module.vornaAudio;
-  A.pieces[handle] = true;
-  A.decode(data, size, function(buffer) {
-    if (!A.pieces[handle]) return;  // freed meanwhile
-    A.pieces[handle] = buffer;
-    if (A.pending == handle) A.startPending();
-  });
+EM_JS(void, webaudio_fetch, (const char* file, const char* opus, const char* mp3), {
+  Module.vornaAudio.fetchSound(UTF8ToString(file), UTF8ToString(opus), UTF8ToString(mp3));
+});
+
+EM_JS(void, webaudio_load, (unsigned handle, const char* file), {
+  Module.vornaAudio.pieces[handle] = UTF8ToString(file);
 });
 
 EM_JS(void, webaudio_play, (unsigned handle), {
@@ -75,29 +160,28 @@ EM_JS(void, webaudio_free, (unsigned handle), {
   delete A.pieces[handle];
 });
 
-EM_JS(void, webaudio_effect, (const char* file, const unsigned char* data, size_t size), {
+EM_JS(void, webaudio_effect, (const char* file), {
   var A = Module.vornaAudio;
-  if (!A.unlocked) return;
-  var name = UTF8ToString(file);
-  A.wanted = name;
-  var play = function(buffer) {
-    A.waves[name] = buffer;
-    if (A.wanted != name) return;  // a later effect came first
-    A.stop(A.effect);
-    A.effect = A.source(buffer);
-    A.wanted = "";
-  };
-  if (A.waves[name]) play(A.waves[name]); else A.decode(data, size, play);
+  var buffer = A.sounds[UTF8ToString(file)];
+  if (!A.running() || !buffer) return;  // no sound now, or not arrived: never played late
+  A.stop(A.effect);
+  A.effect = A.source(buffer);
 });
 
+// Everything that could touch the context afterwards checks for it first.
 EM_JS(void, webaudio_close, (), {
   var A = Module.vornaAudio;
-  if (!A || !A.ctx) return;
+  if (!A) return;
+  A.closed = true;
+  if (!A.ctx) return;
   A.stop(A.music);
   A.stop(A.effect);
-  A.ctx.close();
+  A.listen(false);
+  document.removeEventListener('visibilitychange', A.onVisibility);
+  var ctx = A.ctx;
   A.ctx = null;
-  A.unlocked = false;
+  ctx.onstatechange = null;
+  A.quietly(ctx.close());
 });
 // clang-format on
 
@@ -119,34 +203,41 @@ Output& output() {
   return out;
 }
 
-// A MIDI file is played from its rendering made at build time, the same name with .opus.
-std::string rendering_of(const std::string& midi_file) {
-  const std::size_t dot = midi_file.rfind('.');
-  const std::size_t slash = midi_file.rfind('/');
-  const bool has_extension =
-      dot != std::string::npos && (slash == std::string::npos || dot > slash);
-  return (has_extension ? midi_file.substr(0, dot) : midi_file) + ".opus";
+// The renderings of a sound file named like the game names it, with or without a folder.
+const web_sounds::Sound* renderings(const char* file) {
+  if (file == nullptr) return nullptr;
+  const char* slash = std::strrchr(file, '/');
+  const char* name = slash != nullptr ? slash + 1 : file;
+  for (const web_sounds::Sound& sound : web_sounds::kAll)
+    if (std::strcmp(sound.file, name) == 0) return &sound;
+  return nullptr;
 }
 
 }  // namespace
 
 namespace audio {
 
+bool plays_renderings() {
+  return true;
+}
+
+// Opening starts every sound on its way, for the page to fetch once its first frame is drawn.
 bool open() {
   Output& out = output();
   if (out.attempts > 0) return out.ok;
   ++out.attempts;
   out.ok = webaudio_open() != 0;
+  if (out.ok)
+    for (const web_sounds::Sound& sound : web_sounds::kAll)
+      webaudio_fetch(sound.file, sound.opus, sound.mp3);
   return out.ok;
 }
 
-// The bytes of a MIDI file were checked; what the browser decodes is their rendering.
-unsigned load_music(const char* file, Device device, std::vector<unsigned char> bytes) {
-  if (file == nullptr || device == Device::cd || !open()) return 0;
-  if (device == Device::sequencer && !sound_files::read_file(rendering_of(file).c_str(), bytes))
-    return 0;
+unsigned load_music(const char* file, Device device, std::vector<unsigned char>) {
+  const web_sounds::Sound* sound = renderings(file);
+  if (sound == nullptr || device == Device::cd || !open()) return 0;
   const unsigned handle = output().next_handle++;
-  webaudio_load(handle, bytes.data(), bytes.size());
+  webaudio_load(handle, sound->file);
   return handle;
 }
 
@@ -160,8 +251,9 @@ void free_music(unsigned handle) {
   if (output().ok) webaudio_free(handle);
 }
 
-void play_effect(const char* file, std::vector<unsigned char> bytes) {
-  if (file != nullptr && open()) webaudio_effect(file, bytes.data(), bytes.size());
+void play_effect(const char* file, std::vector<unsigned char>) {
+  const web_sounds::Sound* sound = renderings(file);
+  if (sound != nullptr && open()) webaudio_effect(sound->file);
 }
 
 }  // namespace audio

@@ -8,16 +8,20 @@
 namespace {
 
 // Device kinds: 2 is the MIDI sequencer, 3 CD audio, 1 and any unknown kind the wave device.
-// A file reaches the backend only once its bytes have passed the checks of its kind.
+// A file reaches the backend only once its bytes have passed the checks of its kind (unless the
+// backend plays its own renderings of it).
 unsigned load(int device_kind, const char* file) {
-  if (device_kind == 3) return audio::load_music(file, audio::Device::cd, {});
-  const bool midi = device_kind == 2;
+  const audio::Device device = device_kind == 3   ? audio::Device::cd
+                               : device_kind == 2 ? audio::Device::sequencer
+                                                  : audio::Device::wave;
+  if (device == audio::Device::cd || audio::plays_renderings())
+    return audio::load_music(file, device, {});
   std::vector<unsigned char> bytes;
   if (!sound_files::read_file(file, bytes)) return 0;
-  if (midi ? !sound_files::unwrap_midi(bytes) : !sound_files::is_wave(bytes.data(), bytes.size()))
+  if (device == audio::Device::sequencer ? !sound_files::unwrap_midi(bytes)
+                                         : !sound_files::is_wave(bytes.data(), bytes.size()))
     return 0;
-  return audio::load_music(file, midi ? audio::Device::sequencer : audio::Device::wave,
-                           std::move(bytes));
+  return audio::load_music(file, device, std::move(bytes));
 }
 
 }  // namespace

@@ -15,9 +15,14 @@ void set_sound_effect_listener(sound_effect_listener listener) {
   g_listener = listener;
 }
 
-// A file reaches the backend only once its bytes have passed the wave checks.
+// A file reaches the backend only once its bytes have passed the wave checks, unless the backend
+// plays its own rendering of it.
 void play_sound_effect(const char* wav_file) {
   if (g_listener != nullptr) g_listener(wav_file);
+  if (audio::plays_renderings()) {
+    if (wav_file != nullptr) audio::play_effect(wav_file, {});
+    return;
+  }
   const std::string file = data_file(wav_file);
   std::vector<unsigned char> bytes;
   if (!sound_files::read_file(file.c_str(), bytes) ||

@@ -1,8 +1,9 @@
 #include "sound/sound_files.h"
 
 #include <cstdint>
-#include <cstdio>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 
 namespace sound_files {
 namespace {
@@ -188,22 +189,20 @@ bool next_chunk(const unsigned char*& p, const unsigned char* end, Chunk& chunk)
 bool read_file(const char* path, std::vector<unsigned char>& bytes) {
   bytes.clear();
   if (path == nullptr || *path == 0) return false;
-  std::FILE* fp = std::fopen(path, "rb");
-  if (fp == nullptr) return false;
-  unsigned char block[65536];
-  std::size_t got;
-  bool ok = true;
-  while ((got = std::fread(block, 1, sizeof block, fp)) > 0) {
+  // A UTF-8 name, opened by its wide form where the system's file names are wide.
+  std::ifstream in(std::filesystem::u8path(path), std::ios::binary);
+  if (!in) return false;
+  char block[65536];
+  while (in.read(block, sizeof block) || in.gcount() > 0) {
+    const auto got = static_cast<std::size_t>(in.gcount());
     if (bytes.size() + got > max_file_bytes) {
-      ok = false;
-      break;
+      bytes.clear();
+      return false;
     }
     bytes.insert(bytes.end(), block, block + got);
   }
-  if (std::ferror(fp)) ok = false;
-  std::fclose(fp);
-  if (!ok) bytes.clear();
-  return ok;
+  if (in.bad()) bytes.clear();
+  return !in.bad();
 }
 
 bool is_wave(const unsigned char* data, std::size_t size) {

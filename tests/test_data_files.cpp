@@ -167,56 +167,59 @@ TEST(DataFiles, MazeFileStaysWithTheDataElseGoesToTheStateFolderMadeOnFirstWrite
 }
 
 // The first folder of the choice cannot take the maze file: a file where the state folder
-// should be, a working directory removed under the game, a temporary folder that is a file.
+// should be, a working directory removed under the game. Then a private folder under TMPDIR,
+// else under /tmp: TMPDIR unset, empty or not a folder, whatever TMP says.
 TEST(DataFiles, MazeFileFallsBackToTheWorkingDirectoryThenAPrivateTemporaryFolder) {
   struct Case {
     const char* name;
-    bool data, state_ok, cwd_ok, tmp_ok;
-    const char* where;  // "" when nowhere
+    bool data, state_ok, cwd_ok;
+    const char* tmpdir;  // in the scratch folder ("tmp" a folder, "blocker" a file), or nullptr
+    const char* where;   // "cwd", "state", "TMPDIR" or "/tmp"
   } const cases[] = {
-      {"no state folder", false, false, true, true, "cwd"},
-      {"no state folder, no working directory", false, false, false, true, "tmp"},
-      {"with the data, no working directory", true, true, false, true, "state"},
-      {"nowhere", false, false, false, false, ""},
+      {"no state folder", false, false, true, "tmp", "cwd"},
+      {"no state folder, no working directory", false, false, false, "tmp", "TMPDIR"},
+      {"with the data, no working directory", true, true, false, "tmp", "state"},
+      {"TMPDIR unset", false, false, false, nullptr, "/tmp"},
+      {"TMPDIR empty", false, false, false, "", "/tmp"},
+      {"TMPDIR a file", false, false, false, "blocker", "/tmp"},
   };
+  EnvVar tmp_var("TMP", "/nope");
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     Scratch s("fallback");
     const fs::path play = s.dir / "play", state = s.dir / (c.state_ok ? "state" : "blocker/vorna");
-    const fs::path tmp = s.dir / (c.tmp_ok ? "tmp" : "blocker");
+    const fs::path tmp = s.dir / "tmp";
     touch(s.dir / "blocker");  // unmakeable below it, even for root
-    fs::create_directories(s.dir / "tmp");
+    fs::create_directories(tmp);
     fs::create_directories(play);
     if (c.data) touch(play / "die.wav");
     fs::current_path(play);
-    EnvVar tmpdir("TMPDIR", tmp.c_str());
+    const std::string tmpdir =
+        c.tmpdir != nullptr && *c.tmpdir != 0 ? (s.dir / c.tmpdir).string() : "";
+    EnvVar tmpdir_var("TMPDIR", c.tmpdir == nullptr ? nullptr : tmpdir.c_str());
     choose_maze_file_dir(state.string());
     if (!c.cwd_ok) fs::remove_all(play);
 
     Vorna_Field f;
     testing::internal::CaptureStdout();
     f.field_init(13, 13);
-    const std::string out = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+    EXPECT_EQ(f.grid.size(), 13u);
     const fs::path file = play / maze_file();  // a relative one is in `play`
-    const std::string where = std::string(c.where);
-    if (where.empty()) {
-      EXPECT_EQ(out,
-                "ファイル開けない"
-                "ファイルの読み取りエラー\n");
-      EXPECT_TRUE(f.grid.empty());
-      EXPECT_EQ(f.item_list.size(), 2u);  // the stage still starts
+    if (!fs::is_regular_file(file)) {
+      ADD_FAILURE() << "no maze file: " << file;
       continue;
     }
-    EXPECT_EQ(out, "");
-    EXPECT_EQ(f.grid.size(), 13u);
-    EXPECT_TRUE(fs::is_regular_file(file)) << file;
     const fs::path dir = file.parent_path();
-    if (where != "tmp") {
+    const std::string where = c.where;
+    if (where == "cwd" || where == "state") {
       EXPECT_EQ(dir, where == "cwd" ? play : state);
       continue;
     }
-    EXPECT_EQ(dir.parent_path(), tmp);
+    EXPECT_EQ(dir.parent_path(), where == "TMPDIR" ? tmp : fs::path("/tmp"));
     EXPECT_EQ(dir.filename().string().rfind("vorna-", 0), 0u) << dir;
     EXPECT_EQ(fs::status(dir).permissions() & fs::perms::all, fs::perms::owner_all);
+    choose_maze_file_dir("");  // a new choice drops the private folder
+    EXPECT_FALSE(fs::exists(dir)) << dir;
   }
 }

@@ -177,7 +177,8 @@ TEST(E2eInstall, StartedInAFolderWithTheDataItBehavesAsAlways) {
 
 // A file where the state folder should be: the maze goes to the working directory, and with
 // that removed under the game to a private folder under TMPDIR, gone at exit. With none of
-// them, the file messages, and the play goes on.
+// them (TMPDIR a file, /tmp read-only in a mount namespace of the game's own), the file
+// messages, and the play goes on.
 TEST(E2eInstall, AnUnmakeableStateFolderFallsBackToTheWorkingDirectoryThenATemporaryFolder) {
   struct Case {
     const char* where;  // "" when nowhere
@@ -191,10 +192,14 @@ TEST(E2eInstall, AnUnmakeableStateFolderFallsBackToTheWorkingDirectoryThenATempo
     fs::remove_all(tmp);
     fs::create_directories(tmp);
     std::ofstream(blocker) << "a file where a folder should be";
+    // /tmp read-only for the game alone, in a mount namespace of its own.
+    const std::string read_only = "mount --bind -o ro /tmp /tmp && exec \"$@\"";
+    const std::vector<std::string> read_only_tmp = {"unshare", "--map-root-user", "--mount", "sh",
+                                                    "-c",      read_only,         "sh"};
     e2e::Game game(
         dir,
-        {"XDG_STATE_HOME=" + blocker.string(), "TMPDIR=" + (c.tmp_ok ? tmp : blocker).string()}, {},
-        installed_bin());
+        {"XDG_STATE_HOME=" + blocker.string(), "TMPDIR=" + (c.tmp_ok ? tmp : blocker).string()},
+        c.tmp_ok ? std::vector<std::string>{} : read_only_tmp, installed_bin());
     ASSERT_NE(game.window(kStartSeconds), 0UL) << game.err();
     if (!c.cwd_ok) fs::remove_all(dir);
     game.key("s");

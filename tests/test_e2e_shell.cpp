@@ -1,7 +1,13 @@
 // The real binary under the test's X server: start-up, window, title, first frame, endings.
 #include <gtest/gtest.h>
 
+#include <signal.h>
+
+#include <csignal>
+#include <cstring>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <string>
 
 #include "support/game_process.h"
@@ -63,6 +69,40 @@ TEST(E2eShell, WindowCloseEndsThroughExitWithDestructorsRun) {
   EXPECT_NE(out.find("EXIT-DTOR glKanji"), std::string::npos) << out << game.err();
   EXPECT_EQ(out.find("END-CALLED"), std::string::npos) << out;
   EXPECT_NE(out.find("exited normally"), std::string::npos) << out << game.err();
+}
+
+// Asked to stop by the system (kill, Ctrl+C, a closed terminal), the game ends as q ends it:
+// status 0, and the exit-time clean-up runs, which removes its private temporary folder and
+// closes the sound output (open here, on SDL's disk output).
+TEST(E2eShell, StopSignalsEndThroughExitRemovingThePrivateFolder) {
+  namespace fs = std::filesystem;
+  for (const int sig : {SIGTERM, SIGINT, SIGHUP}) {
+    SCOPED_TRACE(strsignal(sig));
+    std::signal(sig, SIG_DFL);  // an ignored signal would stay ignored in the game
+    const std::string dir = e2e::make_workdir("signal-" + std::to_string(sig), false);
+    const fs::path blocker = dir + "-blocker", tmp = dir + "-tmp";
+    fs::remove_all(tmp);
+    fs::create_directories(tmp);
+    std::ofstream(blocker) << "a file where a folder should be";
+    // No state folder and no working directory: the maze goes to a private folder.
+    e2e::Game game(dir, {"XDG_STATE_HOME=" + blocker.string(), "TMPDIR=" + tmp.string(),
+                         "SDL_AUDIODRIVER=disk", "SDL_DISKAUDIOFILE=" + dir + "-audio.raw"});
+    ASSERT_NE(game.window(kStartSeconds), 0UL) << game.err();
+    fs::remove_all(dir);
+    game.key("s");
+    const auto made = [&] {
+      for (const auto& e : fs::directory_iterator(tmp))
+        if (fs::is_regular_file(e.path() / "vorna.txt")) return true;
+      return false;
+    };
+    for (int i = 0; i < 100 && !made(); ++i) e2e::run("sleep 0.1");
+    ASSERT_TRUE(made()) << game.out() << game.err();
+
+    kill(game.pid(), sig);
+    EXPECT_EQ(game.wait_exit(kStartSeconds), 0) << game.err();
+    EXPECT_TRUE(fs::is_empty(tmp)) << "the private folder is removed";
+    EXPECT_EQ(game.err(), "");
+  }
 }
 
 TEST(E2eShell, WithoutADisplayItSaysSoOnOneLineAndFails) {

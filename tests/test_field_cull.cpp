@@ -1,5 +1,6 @@
 // Skipping what cannot be seen: the play screen drawn with and without it must give the very
 // same pixels, and the skipping must really skip.
+#define GL_GLEXT_PROTOTYPES  // the primitives query, counting what GL really draws
 #include <GL/freeglut.h>
 #include <gtest/gtest.h>
 
@@ -396,6 +397,55 @@ TEST(FieldCull, SamePixelsWithAndWithoutSkippingAlongASolvedPath) {
   std::printf("compared %d scenes byte for byte\n", compared);
   gltest::open_window(500, 500);
   ps->resize(500, 500, &sys);
+}
+
+// Every click keeps its mark, so clicks at one wall pile up identical marks; each place is drawn
+// once, so a thousand clicks give the picture and the draws of one.
+TEST(FieldCull, MarksClickedAgainAndAgainDrawOnceWithTheSamePixels) {
+  Play_State* ps = play();
+  ps->statetransfer_init(&sys);
+  ps->field.grid =
+      grid_of({"#######", "______#", "#######", "#######", "#######", "#######", "#######"});
+  ps->field.markings.clear();
+  GLuint query = 0;
+  glGenQueries(1, &query);
+  // The field from the entrance along the corridor, the marks on its left wall in sight:
+  // pixels, the marks the field drew, and the primitives GL drew for it.
+  auto picture = [&](bool skip, Vorna_Field::Draw_count* drawn, GLuint* primitives) {
+    place(ps, cell(1, 0), 1);
+    ps->begin_frame();
+    glBeginQuery(GL_PRIMITIVES_GENERATED, query);
+    *drawn = ps->field.field_draw(skip);
+    glEndQuery(GL_PRIMITIVES_GENERATED);
+    glGetQueryObjectuiv(query, GL_QUERY_RESULT, primitives);
+    ps->finish_frame(&sys);
+    return gltest::read_back_buffer();
+  };
+  const auto click_left_wall = [&](int column) {
+    place(ps, cell(1, column), 0);
+    ps->mouse(GLUT_LEFT_BUTTON, GLUT_DOWN, 0, 0, &sys);
+  };
+  for (bool skip : {false, true}) {
+    SCOPED_TRACE(skip);
+    ps->field.markings.clear();
+    Vorna_Field::Draw_count none, one, many;
+    GLuint bare = 0, first = 0, later = 0;
+    const gltest::Frame without = picture(skip, &none, &bare);
+    for (int column : {1, 2}) click_left_wall(column);
+    const gltest::Frame with = picture(skip, &one, &first);
+    EXPECT_EQ(one.marks, 2);
+    EXPECT_GT(first, bare);
+    EXPECT_NE(with.rgb, without.rgb);  // the marks are in sight
+    for (int i = 0; i < 999; ++i)
+      for (int column : {1, 2}) click_left_wall(column);
+    ASSERT_EQ(ps->field.markings.size(), 2000u);  // the list keeps them all
+    const gltest::Frame again = picture(skip, &many, &later);
+    EXPECT_EQ(many.marks, 2);
+    EXPECT_EQ(later, first);
+    EXPECT_TRUE(again.rgb == with.rgb);
+  }
+  glDeleteQueries(1, &query);
+  ps->field.markings.clear();
 }
 
 }  // namespace

@@ -1,9 +1,13 @@
 // The font tools/mkfont generates, decoded with the game's loader: glyph counts and shapes.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <set>
 #include <string>
+#include <vector>
 
 #include "gfx/glkanji.h"
+#include "screens/texts.h"
 
 namespace {
 
@@ -42,6 +46,33 @@ TEST(GeneratedFont, DecodesToTheKnownGlyphs) {
   const unsigned char* corner = jis(0x2823);
   EXPECT_GT(ink(corner, 0, 16, 15, 16), 0);
   EXPECT_EQ(ink(corner, 15, 16), 0);
+}
+
+// The web build's font: every glyph the on-screen texts draw, as the full font has it, and
+// nothing else (blank slots, ending at the last glyph used).
+TEST(GeneratedFont, WebFontHoldsTheGlyphsOfTheTextsAlone) {
+  kvo::glKanji full(0);
+  kvo::glKanji web(0);
+  ASSERT_TRUE(full.load((std::string(VORNA_RUN_DIR) + "/shnm16.f1b").c_str()));
+  ASSERT_TRUE(web.load(VORNA_WEB_FONT));
+  std::vector<const char*> all(texts::story, texts::story + texts::story_lines);
+  all.insert(all.end(), {texts::title, texts::subtitle, texts::start_hint, texts::quit_hint,
+                         texts::gameover_line, texts::gameover, texts::restart_hint});
+  std::set<int> used;
+  for (const char* text : all) {
+    full.walk(
+        text, [](void* set, int index, bool) { static_cast<std::set<int>*>(set)->insert(index); },
+        &used);
+    EXPECT_EQ(web.width(text), full.width(text)) << text;
+  }
+  ASSERT_GT(used.size(), 50u);
+  EXPECT_EQ(web.glyph_count, *used.rbegin() + 1);
+  for (int i = 0; i < web.glyph_count; ++i) {
+    if (used.count(i) != 0)
+      EXPECT_TRUE(std::equal(web.getChar(i), web.getChar(i) + 32, full.getChar(i))) << i;
+    else
+      EXPECT_EQ(ink(web.getChar(i)), 0) << i;
+  }
 }
 
 }  // namespace

@@ -104,7 +104,7 @@ TEST(GlKanjiLoad, UnusableFilesLeaveARendererThatDrawsNothing) {
   write_id_font("good.f1b", 300);
   write_file("short.f1b", {16, 0, 0});
   // 0, negative, and sizes no bitmap font has; the last two would overflow the byte arithmetic.
-  std::vector<std::string> bad = {"missing.f1b", "short.f1b"};
+  std::vector<std::string> bad = {"missing.f1b", "short.f1b", "."};  // "." is a folder
   for (std::int32_t size : {0, -16, 257, 46341, 0x7FFFFFFF}) {
     bad.push_back("size" + std::to_string(size) + ".f1b");
     write_font(bad.back(), size, {0xFF, 0xFF, 0xFF});

@@ -49,6 +49,7 @@ TEST(SoundFiles, OurOwnFilesPass) {
   EXPECT_EQ(read, bgm);
   EXPECT_FALSE(sound_files::read_file("missing.wav", read));
   EXPECT_TRUE(read.empty());
+  EXPECT_FALSE(sound_files::read_file(VORNA_RUN_DIR, read));  // a folder
   EXPECT_FALSE(sound_files::read_file("", read));
   EXPECT_FALSE(sound_files::read_file(nullptr, read));
 }

@@ -2,14 +2,20 @@
 
 #include <GLES2/gl2.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 
 namespace glfixed {
 namespace es {
 namespace {
+
+// Fragment shaders take high precision where the GPU has it (ES 2.0 leaves it optional, and
+// some phone GPUs lack it), else medium: enough for colours, fog and the atlas's 512 texels.
+#define GLFIXED_FRAGMENT_PRECISION                                                       \
+  "#ifdef GL_FRAGMENT_PRECISION_HIGH\nprecision highp float;\n#else\nprecision mediump " \
+  "float;\n#endif\n"
 
 // Fog as fixed-function GL applies it per fragment: exp of the interpolated distance.
 const char* const kVertexShader = R"(
@@ -29,8 +35,7 @@ void main() {
 }
 )";
 
-const char* const kTriangleShader = R"(
-precision highp float;
+const char* const kTriangleShader = GLFIXED_FRAGMENT_PRECISION R"(
 uniform vec4 u_fog_color;
 varying vec4 v_color;
 varying float v_fog;
@@ -40,8 +45,7 @@ void main() {
 }
 )";
 
-const char* const kBitmapShader = R"(
-precision highp float;
+const char* const kBitmapShader = GLFIXED_FRAGMENT_PRECISION R"(
 uniform vec4 u_fog_color;
 uniform sampler2D u_atlas_tex;
 varying vec4 v_color;
@@ -60,43 +64,51 @@ struct Program {
   GLint fog_color = -1, atlas = -1, atlas_tex = -1;
 };
 
+// A shader, or 0 (its log printed) when it does not compile: in a lost context nothing does.
 GLuint compile(GLenum type, const char* source) {
   const GLuint s = glCreateShader(type);
   glShaderSource(s, 1, &source, nullptr);
   glCompileShader(s);
   GLint ok = 0;
   glGetShaderiv(s, GL_COMPILE_STATUS, &ok);
-  if (!ok) {
-    char log[1024];
-    glGetShaderInfoLog(s, sizeof log, nullptr, log);
-    std::fprintf(stderr, "glfixed: shader: %s\n", log);
-    std::abort();
-  }
-  return s;
+  if (ok) return s;
+  char log[1024] = "";
+  glGetShaderInfoLog(s, sizeof log, nullptr, log);
+  if (log[0] != '\0') std::fprintf(stderr, "glfixed: shader does not compile: %s\n", log);
+  glDeleteShader(s);
+  return 0;
 }
 
-Program link(const char* fragment) {
-  Program p;
-  p.id = glCreateProgram();
-  glAttachShader(p.id, compile(GL_VERTEX_SHADER, kVertexShader));
-  glAttachShader(p.id, compile(GL_FRAGMENT_SHADER, fragment));
-  glLinkProgram(p.id);
+// False when the program cannot be made.
+bool link(const char* fragment, Program* p) {
+  const GLuint vertex = compile(GL_VERTEX_SHADER, kVertexShader);
+  const GLuint pixel = compile(GL_FRAGMENT_SHADER, fragment);
   GLint ok = 0;
-  glGetProgramiv(p.id, GL_LINK_STATUS, &ok);
-  if (!ok) {
-    std::fputs("glfixed: shader program does not link\n", stderr);
-    std::abort();
+  if (vertex != 0 && pixel != 0) {
+    p->id = glCreateProgram();
+    glAttachShader(p->id, vertex);
+    glAttachShader(p->id, pixel);
+    glLinkProgram(p->id);
+    glGetProgramiv(p->id, GL_LINK_STATUS, &ok);
+    if (!ok) {
+      std::fputs("glfixed: shader program does not link\n", stderr);
+      glDeleteProgram(p->id);
+    }
   }
-  p.pos = glGetAttribLocation(p.id, "a_pos");
-  p.color = glGetAttribLocation(p.id, "a_color");
-  p.fog = glGetAttribLocation(p.id, "a_fog");
-  p.uv = glGetAttribLocation(p.id, "a_uv");
-  p.fog_color = glGetUniformLocation(p.id, "u_fog_color");
-  p.atlas = glGetUniformLocation(p.id, "u_atlas");
-  p.atlas_tex = glGetUniformLocation(p.id, "u_atlas_tex");
-  return p;
+  glDeleteShader(vertex);  // they go with the program
+  glDeleteShader(pixel);
+  if (!ok) return false;
+  p->pos = glGetAttribLocation(p->id, "a_pos");
+  p->color = glGetAttribLocation(p->id, "a_color");
+  p->fog = glGetAttribLocation(p->id, "a_fog");
+  p->uv = glGetAttribLocation(p->id, "a_uv");
+  p->fog_color = glGetUniformLocation(p->id, "u_fog_color");
+  p->atlas = glGetUniformLocation(p->id, "u_atlas");
+  p->atlas_tex = glGetUniformLocation(p->id, "u_atlas_tex");
+  return true;
 }
 
+// Every ES object of the layer, and what it last set in the context.
 struct Backend {
   Program triangles, bitmaps;
   GLuint buffer = 0;
@@ -104,10 +116,11 @@ struct Backend {
   const Program* bound = nullptr;
   Draw_state applied;
   bool state_known = false;
+  int span = 1;
 
-  Backend() {
-    triangles = link(kTriangleShader);
-    bitmaps = link(kBitmapShader);
+  // Makes the objects in the current context; false when it cannot.
+  bool make() {
+    if (!link(kTriangleShader, &triangles) || !link(kBitmapShader, &bitmaps)) return false;
     glGenBuffers(1, &buffer);
     glBindBuffer(GL_ARRAY_BUFFER, buffer);
     glGenTextures(1, &atlas);
@@ -119,6 +132,10 @@ struct Backend {
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    GLint dims[2] = {0, 0};
+    glGetIntegerv(GL_MAX_VIEWPORT_DIMS, dims);
+    while (span * 2 <= std::min(dims[0], dims[1])) span *= 2;
+    return true;
   }
 
   void apply(const Draw_state& s) {
@@ -145,9 +162,19 @@ struct Backend {
   }
 };
 
-Backend& backend() {
-  static Backend* b = new Backend();  // lives as long as the context: never torn down
-  return *b;
+Backend g_backend;
+enum class Status { untried, ready, failed } g_status = Status::untried;
+
+void make() {
+  g_status = g_backend.make() ? Status::ready : Status::failed;
+  if (g_status == Status::failed)
+    std::fputs("glfixed: no GL objects in this context: nothing is drawn\n", stderr);
+}
+
+// The objects, made on first use; null while they cannot be, until a remake succeeds.
+Backend* live() {
+  if (g_status == Status::untried) make();
+  return g_status == Status::ready ? &g_backend : nullptr;
 }
 
 void attrib(GLint location, int size, std::size_t stride, std::size_t offset) {
@@ -164,8 +191,24 @@ bool Draw_state::operator==(const Draw_state& o) const {
          std::memcmp(viewport, o.viewport, sizeof viewport) == 0;
 }
 
+bool ready() {
+  return live() != nullptr;
+}
+
+bool remake() {
+  g_backend = Backend();  // the old names went with the old context: nothing to delete
+  make();
+  return g_status == Status::ready;
+}
+
+int window_span() {
+  const Backend* b = live();
+  return b ? b->span : 1;
+}
+
 void draw_triangles(const Vertex* v, int count, const Draw_state& state) {
-  Backend& b = backend();
+  if (!live()) return;
+  Backend& b = g_backend;
   b.use(b.triangles, state);
   glBindBuffer(GL_ARRAY_BUFFER, b.buffer);
   glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(sizeof(Vertex)) * count, v, GL_STREAM_DRAW);
@@ -176,7 +219,8 @@ void draw_triangles(const Vertex* v, int count, const Draw_state& state) {
 }
 
 void draw_bitmaps(const Bitmap_vertex* v, int count, const Draw_state& state) {
-  Backend& b = backend();
+  if (!live()) return;
+  Backend& b = g_backend;
   const bool first = b.bound != &b.bitmaps;
   b.use(b.bitmaps, state);
   if (first) {
@@ -198,15 +242,14 @@ void draw_bitmaps(const Bitmap_vertex* v, int count, const Draw_state& state) {
 }
 
 void atlas_upload(int x, int y, int width, int height, const std::uint8_t* texels) {
-  Backend& b = backend();
+  if (!live()) return;
   glActiveTexture(GL_TEXTURE0);
-  glBindTexture(GL_TEXTURE_2D, b.atlas);
+  glBindTexture(GL_TEXTURE_2D, g_backend.atlas);
   glTexSubImage2D(GL_TEXTURE_2D, 0, x, y, width, height, GL_LUMINANCE, GL_UNSIGNED_BYTE, texels);
 }
 
 void clear(unsigned mask, const float color[4]) {
-  Backend& b = backend();
-  (void)b;
+  if (!live()) return;
   glClearColor(color[0], color[1], color[2], color[3]);
   GLbitfield es_mask = 0;
   if (mask & 0x4000u) es_mask |= GL_COLOR_BUFFER_BIT;
@@ -215,6 +258,7 @@ void clear(unsigned mask, const float color[4]) {
 }
 
 void read_rgba(int x, int y, int width, int height, std::uint8_t* rgba) {
+  if (!live()) return;
   glPixelStorei(GL_PACK_ALIGNMENT, 1);
   glReadPixels(x, y, width, height, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
 }

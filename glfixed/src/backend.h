@@ -31,6 +31,18 @@ struct Draw_state {
   bool operator!=(const Draw_state& o) const { return !(*this == o); }
 };
 
+// Whether the layer's objects exist in the current context, made on first use. False when they
+// cannot be (no context, a lost one, a shader that does not compile or link): then nothing below
+// reaches ES, until remake succeeds.
+bool ready();
+// Forgets the objects of a lost context and makes them all in the current one.
+bool remake();
+
+// The side of a square from the window's lower left corner, larger than any window: what GL
+// places in window space (bitmaps, wide lines) is drawn through it as the viewport, since GL
+// clips those to the window only. A power of two, so mapping to it and back is exact.
+int window_span();
+
 void draw_triangles(const Vertex* v, int count, const Draw_state& state);
 void draw_bitmaps(const Bitmap_vertex* v, int count, const Draw_state& state);
 
@@ -39,6 +51,7 @@ constexpr int kAtlasSize = 512;
 void atlas_upload(int x, int y, int width, int height, const std::uint8_t* texels);
 
 void clear(unsigned mask, const float color[4]);
+// Leaves rgba as it is while nothing can be read.
 void read_rgba(int x, int y, int width, int height, std::uint8_t* rgba);
 void finish();
 void flush();

@@ -8,6 +8,7 @@
 namespace {
 
 void mult_double(const double m[16]) {
+  if (glfixed::refused_inside_begin()) return;  // as glMultMatrixd would be
   float f[16];
   for (int i = 0; i < 16; ++i) f[i] = static_cast<float>(m[i]);
   glfixed::mult_matrix(f);

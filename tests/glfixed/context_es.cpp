@@ -17,21 +17,38 @@ namespace {
   std::exit(2);
 }
 
+EGLDisplay g_display = EGL_NO_DISPLAY;
+EGLConfig g_config;
+EGLSurface g_surface = EGL_NO_SURFACE;
+EGLContext g_context = EGL_NO_CONTEXT;
+int g_width = 0, g_height = 0;
+
+void make_current() {
+  const EGLint surface_attribs[] = {EGL_WIDTH, g_width, EGL_HEIGHT, g_height, EGL_NONE};
+  g_surface = eglCreatePbufferSurface(g_display, g_config, surface_attribs);
+  if (g_surface == EGL_NO_SURFACE) fail("eglCreatePbufferSurface");
+  const EGLint context_attribs[] = {EGL_CONTEXT_CLIENT_VERSION, 2, EGL_NONE};
+  g_context = eglCreateContext(g_display, g_config, EGL_NO_CONTEXT, context_attribs);
+  if (g_context == EGL_NO_CONTEXT) fail("eglCreateContext");
+  if (!eglMakeCurrent(g_display, g_surface, g_surface, g_context)) fail("eglMakeCurrent");
+}
+
 }  // namespace
 
 const char* context_name() {
   return "es";
 }
 
+// Before there is any context the layer cannot draw, and says so; in the first one it can.
 void open_context(int width, int height) {
-  static bool opened = false;
-  if (opened) return;
-  opened = true;
+  if (g_display != EGL_NO_DISPLAY) return;
+  if (glfixed_ready()) fail("glfixed_ready() == 0 with no context");
   const auto get_display = reinterpret_cast<PFNEGLGETPLATFORMDISPLAYEXTPROC>(
       eglGetProcAddress("eglGetPlatformDisplayEXT"));
   if (!get_display) fail("eglGetPlatformDisplayEXT");
-  EGLDisplay display = get_display(EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY, nullptr);
-  if (display == EGL_NO_DISPLAY || !eglInitialize(display, nullptr, nullptr)) fail("eglInitialize");
+  g_display = get_display(EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY, nullptr);
+  if (g_display == EGL_NO_DISPLAY || !eglInitialize(g_display, nullptr, nullptr))
+    fail("eglInitialize");
   const EGLint config_attribs[] = {EGL_SURFACE_TYPE,
                                    EGL_PBUFFER_BIT,
                                    EGL_RENDERABLE_TYPE,
@@ -45,18 +62,27 @@ void open_context(int width, int height) {
                                    EGL_DEPTH_SIZE,
                                    24,
                                    EGL_NONE};
-  EGLConfig config;
   EGLint n = 0;
-  if (!eglChooseConfig(display, config_attribs, &config, 1, &n) || n != 1) fail("eglChooseConfig");
-  const EGLint surface_attribs[] = {EGL_WIDTH, width, EGL_HEIGHT, height, EGL_NONE};
-  EGLSurface surface = eglCreatePbufferSurface(display, config, surface_attribs);
-  if (surface == EGL_NO_SURFACE) fail("eglCreatePbufferSurface");
+  if (!eglChooseConfig(g_display, config_attribs, &g_config, 1, &n) || n != 1)
+    fail("eglChooseConfig");
   if (!eglBindAPI(EGL_OPENGL_ES_API)) fail("eglBindAPI");
-  const EGLint context_attribs[] = {EGL_CONTEXT_CLIENT_VERSION, 2, EGL_NONE};
-  EGLContext context = eglCreateContext(display, config, EGL_NO_CONTEXT, context_attribs);
-  if (context == EGL_NO_CONTEXT) fail("eglCreateContext");
-  if (!eglMakeCurrent(display, surface, surface, context)) fail("eglMakeCurrent");
+  g_width = width;
+  g_height = height;
+  make_current();
+  if (!glfixed_restore()) fail("glfixed_restore");
   glViewport(0, 0, width, height);
+}
+
+bool drop_context() {
+  eglMakeCurrent(g_display, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
+  eglDestroyContext(g_display, g_context);
+  eglDestroySurface(g_display, g_surface);
+  return !glfixed_restore() && !glfixed_ready();
+}
+
+bool new_context() {
+  make_current();
+  return glfixed_restore() == 1;
 }
 
 bool draw_counts(unsigned long* calls_in, unsigned long* draws_out) {

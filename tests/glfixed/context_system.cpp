@@ -12,6 +12,14 @@ void open_context(int width, int height) {
   gltest::open_window(width, height);
 }
 
+bool drop_context() {
+  return true;
+}
+
+bool new_context() {
+  return true;
+}
+
 bool draw_counts(unsigned long*, unsigned long*) {
   return false;
 }

@@ -1,7 +1,6 @@
 """Headless Chromium driven through the DevTools protocol, and the pages served on 127.0.0.1."""
 
 import base64
-import functools
 import http.server
 import json
 import os
@@ -10,10 +9,15 @@ import socket
 import subprocess
 import tempfile
 import threading
+import sys
 import time
+import urllib.parse
 import urllib.request
 
 import websocket
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "scripts"))
+from serve_web import Handler  # noqa: E402  the gzip server of make serve-web
 
 CHROMIUM_FLAGS = [
     "--headless=new", "--use-angle=swiftshader", "--enable-unsafe-swiftshader", "--no-sandbox",
@@ -29,26 +33,72 @@ def free_port():
         return s.getsockname()[1]
 
 
-class Server:
-    """Serves a folder on 127.0.0.1 only, on a free port, in a thread."""
+class Link:
+    """One network link that every response shares, as a phone's connection: each response waits
+    `latency` seconds, then all send through one byte rate. Throttling here, not in the browser,
+    slows the service worker's downloads too (the browser's throttling leaves them out)."""
 
-    def __init__(self, root):
-        handler = functools.partial(QuietHandler, directory=root)
-        self.httpd = http.server.ThreadingHTTPServer(("127.0.0.1", 0), handler)
-        self.url = "http://127.0.0.1:%d" % self.httpd.server_address[1]
+    def __init__(self, latency, bytes_per_second):
+        self.latency, self.rate = latency, bytes_per_second
+        self.lock = threading.Lock()
+        self.free_at = 0.0
+
+    def send(self, size):
+        with self.lock:
+            self.free_at = max(time.monotonic(), self.free_at) + size / self.rate
+            done = self.free_at
+        time.sleep(max(0.0, done - time.monotonic()))
+
+
+# Lighthouse's "Slow 4G": 562.5 ms, 1,474.56 kbit/s down.
+SLOW_4G = (0.5625, 184320)
+
+
+class Server:
+    """Serves a folder on 127.0.0.1 only, on a free port, in a thread, as static hosts do (gzip),
+    optionally through a Link. It notes every path asked for; paths in `missing` get a 404."""
+
+    def __init__(self, root, link=None, port=0):
+        self.requests, self.missing, self.link = [], set(), link
+        server = self
+
+        class Site(Handler):
+            def __init__(self, *args, **kwargs):
+                super().__init__(*args, directory=root, **kwargs)
+
+            def send_head(self):
+                path = urllib.parse.urlsplit(self.path).path
+                server.requests.append(path)
+                if server.link:
+                    time.sleep(server.link.latency)
+                if path in server.missing:
+                    self.send_error(404)
+                    return None
+                return super().send_head()
+
+            def copyfile(self, source, output):
+                try:
+                    while server.link:
+                        chunk = source.read(16384)
+                        if not chunk:
+                            return
+                        server.link.send(len(chunk))
+                        output.write(chunk)
+                    super().copyfile(source, output)
+                except ConnectionError:  # the browser dropped the request
+                    pass
+
+            def log_message(self, *args):
+                pass
+
+        self.httpd = http.server.ThreadingHTTPServer(("127.0.0.1", port), Site)
+        self.port = self.httpd.server_address[1]
+        self.url = "http://127.0.0.1:%d" % self.port
         threading.Thread(target=self.httpd.serve_forever, daemon=True).start()
 
     def close(self):
         self.httpd.shutdown()
         self.httpd.server_close()
-
-
-class QuietHandler(http.server.SimpleHTTPRequestHandler):
-    extensions_map = {**http.server.SimpleHTTPRequestHandler.extensions_map,
-                      ".wasm": "application/wasm", ".js": "text/javascript"}
-
-    def log_message(self, *args):
-        pass
 
 
 class Browser:
@@ -117,16 +167,19 @@ class Browser:
                 raise TimeoutError(expression)
             time.sleep(0.05)
 
-    def open(self, url, before_scripts=""):
-        """Navigates to url, with `before_scripts` run in the page before any of its own."""
+    def open(self, url, before_scripts="", wait=True):
+        """Navigates to url, with `before_scripts` run in the page before any of its own; waits
+        for the load to complete unless told not to. Events of earlier pages are dropped."""
         if self.hook:
             self.send("Page.removeScriptToEvaluateOnNewDocument", {"identifier": self.hook})
             self.hook = None
         if before_scripts:
             self.hook = self.send("Page.addScriptToEvaluateOnNewDocument",
                                   {"source": before_scripts})["identifier"]
+        self.events = []
         self.send("Page.navigate", {"url": url})
-        self.wait_for("document.readyState === 'complete'")
+        if wait:
+            self.wait_for("document.readyState === 'complete'")
 
     def console(self):
         return [" ".join(str(a.get("value", "")) for a in e["params"]["args"])
@@ -137,7 +190,7 @@ class Browser:
                 if e.get("method") == "Runtime.exceptionThrown"]
 
     KEYS = {"up": ("ArrowUp", 38), "down": ("ArrowDown", 40), "left": ("ArrowLeft", 37),
-            "right": ("ArrowRight", 39), " ": (" ", 32)}
+            "right": ("ArrowRight", 39), " ": (" ", 32), "escape": ("Escape", 27)}
 
     def key(self, name):
         """A real key press: down (with its character), up."""
@@ -154,6 +207,16 @@ class Browser:
         for kind in ("mousePressed", "mouseReleased"):
             self.send("Input.dispatchMouseEvent", {"type": kind, "x": x, "y": y, "button": "left",
                                                    "clickCount": 1})
+
+    def tap(self, x, y):
+        """A finger's tap (touch emulation must be on): touchstart, then touchend."""
+        self.send("Input.dispatchTouchEvent", {"type": "touchStart", "touchPoints": [{"x": x, "y": y}]})
+        self.send("Input.dispatchTouchEvent", {"type": "touchEnd", "touchPoints": []})
+
+    def center(self, element_id):
+        """The page coordinates of an element's centre."""
+        return self.js("(function(){var r=document.getElementById('%s').getBoundingClientRect();"
+                       "return [r.left+r.width/2, r.top+r.height/2];})()" % element_id)
 
     def screenshot_rgb(self, rect):
         """The pixels of a page rectangle, top row first, as RGB bytes."""

@@ -43,7 +43,7 @@ def walk(run, browser, server, steps, seed, hooks):
             for _ in range(times):
                 browser.js("vornaTestPad.tap(%s)" % repr(control))
         elif action == "picture":
-            run.picture(browser, arg, b, "pad: ")
+            run.picture(browser, b, arg, "pad: ")
             if arg == "stage":
                 run.expect(browser.js(has_pad), "pad: the page is told a pad is connected")
         elif action == "check" and arg in ("silent", "green", "mazefile", "ended"):

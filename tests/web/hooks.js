@@ -27,6 +27,31 @@
       if (!T.firstFrame) T.firstFrame = performance.now();
     });
   };
+
+  // The progress bar every 20 ms until the game's first frame.
+  T.progress = [];
+  var setTimeoutFirst = window.setTimeout.bind(window);
+  (function sample() {
+    if (T.firstFrame) return;
+    var bar = document.getElementById('progress');
+    if (bar) T.progress.push({at: performance.now(), value: bar.value, shown: bar.offsetWidth > 0});
+    setTimeoutFirst(sample, 20);
+  })();
+
+  // Main-thread tasks over 50 ms, as the browser reports them.
+  T.longTasks = [];
+  if (window.PerformanceObserver && PerformanceObserver.supportedEntryTypes.indexOf('longtask') >= 0)
+    new PerformanceObserver(function (list) {
+      list.getEntries().forEach(function (e) { T.longTasks.push({at: e.startTime, ms: e.duration}); });
+    }).observe({type: 'longtask', buffered: true});
+
+  // The page hidden (another tab, a locked phone) or shown again, as the browser would say it.
+  T.hide = function (hidden) {
+    Object.defineProperty(document, 'hidden', {configurable: true, get: function () { return hidden; }});
+    Object.defineProperty(document, 'visibilityState', {configurable: true,
+                                                        get: function () { return hidden ? 'hidden' : 'visible'; }});
+    document.dispatchEvent(new Event('visibilitychange'));
+  };
   T.nextFrame = function () {
     return new Promise(function (done) { rafReal(function () { rafReal(done); }); });
   };
@@ -42,6 +67,18 @@
     delete window.webkitAudioContext;
   }
   if (!window.AudioBufferSourceNode) return;
+
+  // A browser that cannot decode Ogg (Safari before 18.4): decodeAudioData refuses its bytes.
+  if (T.options.noOpus) {
+    var decodeReal = BaseAudioContext.prototype.decodeAudioData;
+    BaseAudioContext.prototype.decodeAudioData = function (bytes, done, failed) {
+      if (String.fromCharCode.apply(null, new Uint8Array(bytes, 0, 4)) != 'OggS')
+        return decodeReal.apply(this, arguments);
+      var error = new DOMException('Unable to decode audio data', 'EncodingError');
+      if (failed) setTimeout(function () { failed(error); });
+      return Promise.reject(error);
+    };
+  }
 
   // Every sound started: its length, loudness, and what actually reaches the output.
   var startReal = AudioBufferSourceNode.prototype.start;

@@ -15,9 +15,9 @@ import subprocess
 import sys
 import tempfile
 import time
-import wave
 
 import gamepad_web
+import loading
 from browser import Browser, Server, compare, read_ppm, run_native_scenes
 
 HERE = os.path.dirname(os.path.abspath(__file__))
@@ -42,11 +42,6 @@ def hooks(**options):
         return f.read().replace("OPTIONS", json.dumps(options))
 
 
-def wave_seconds(path):
-    with wave.open(path) as w:
-        return w.getnframes() / w.getframerate()
-
-
 def opus_seconds(path):
     """The playback length opusinfo reports, as in "Playback length: 1m:52.142s"."""
     out = subprocess.run(["opusinfo", path], stdout=subprocess.PIPE, text=True, check=True).stdout
@@ -65,8 +60,40 @@ class Run:
             self.failures.append(what)
         return ok
 
-    def page(self, browser, server, **options):
-        browser.open(server.url + "/site/index.html", hooks(**options))
+    def page(self, browser, server, wait=True, **options):
+        browser.open(server.url + "/site/index.html", hooks(**options), wait)
+
+    @staticmethod
+    def canvas_rect(browser):
+        rect = ("(function(){var r=document.getElementById('canvas').getBoundingClientRect();"
+                "return {x:r.left+scrollX,y:r.top+scrollY,width:r.width,height:r.height};})()")
+        b = browser.js(rect)
+        if b["x"] % 1:  # centred half a pixel off: screenshots would resample it
+            browser.resize(browser.size[0] + 1, browser.size[1])
+            b = browser.js(rect)
+        return b
+
+    def picture(self, browser, b, name, where=""):
+        """The canvas against the native picture `name`: the text pages exact, the others within
+        the bound."""
+        browser.js("vornaTest.nextFrame()")
+        shot = browser.screenshot_rgb(b)
+        over8, differ, worst, off_edge = compare(
+            shot, read_ppm(os.path.join(self.native, name + ".ppm")), int(b["width"]))
+        print("      %-12s %6d pixels differ, %4d by more than 8, worst %3d (%3d off the edges)"
+              % (name, differ, over8, worst, off_edge))
+        if name in EXACT:
+            ok = self.expect(differ == 0, "%s%s: the same pixels as the native build" % (where, name))
+        else:
+            ok = self.expect(over8 <= MAX_OFF_PIXELS and off_edge <= MAX_OFF_LEVELS,
+                             "%s%s: within the bound of the native picture" % (where, name))
+        if not ok:  # both kept for a look
+            keep = os.path.join(self.web_build, "test-web")
+            os.makedirs(keep, exist_ok=True)
+            shutil.copy(os.path.join(self.native, name + ".ppm"), os.path.join(keep, name + "-native.ppm"))
+            with open(os.path.join(keep, name + "-browser.ppm"), "wb") as f:
+                f.write(b"P6\n%d %d\n255\n" % (b["width"], b["height"]) + shot)
+        self.last = shot
 
     def walk(self, browser, server, steps, seed):
         native = tempfile.mkdtemp(prefix="vorna-native-")
@@ -80,8 +107,8 @@ class Run:
         self.expect(browser.js("document.title") == "ザルヴォス３Ｄ～ミルテカ～", "the page's title")
         self.expect(browser.js("document.activeElement.id") == "canvas", "the canvas has the focus")
         self.expect("NOW LOADING\u2026" in browser.console(), "the console line reaches the browser console")
-        die = wave_seconds(os.path.join(self.host_build, "run", "die.wav"))
-        self.music_seconds = opus_seconds(os.path.join(self.web_build, "run", "bgm.opus"))
+        die = opus_seconds(os.path.join(self.web_build, "site", "die.opus"))
+        self.music_seconds = opus_seconds(os.path.join(self.web_build, "site", "bgm.opus"))
 
         for action, arg, times in steps:
             if action == "frames":
@@ -96,43 +123,9 @@ class Run:
             elif action == "click":
                 browser.click(b["x"] + b["width"] / 2, b["y"] + b["height"] / 2)
             elif action == "picture":
-                self.picture(browser, arg, b)
+                self.picture(browser, b, arg)
             elif action == "check":
                 self.check(browser, arg, b, die)
-
-    @staticmethod
-    def canvas_rect(browser):
-        """The canvas in page pixels, whole pixels (the browser made a pixel wider if need be)."""
-        rect = ("(function(){var r=document.getElementById('canvas').getBoundingClientRect();"
-                "return {x:r.left+scrollX,y:r.top+scrollY,width:r.width,height:r.height};})()")
-        b = browser.js(rect)
-        if b["x"] % 1:  # centred half a pixel off: screenshots would resample it
-            browser.resize(browser.size[0] + 1, browser.size[1])
-            b = browser.js(rect)
-        return b
-
-    def picture(self, browser, name, b, label=""):
-        """The canvas's next frame against the native picture `name` (walk's native run)."""
-        browser.js("vornaTest.nextFrame()")
-        shot = browser.screenshot_rgb(b)
-        over8, differ, worst, off_edge = compare(
-            shot, read_ppm(os.path.join(self.native, name + ".ppm")), int(b["width"]))
-        print("      %-12s %6d pixels differ, %4d by more than 8, worst %3d (%3d off the edges)"
-              % (name, differ, over8, worst, off_edge))
-        what = label + name
-        if name in EXACT:
-            ok = self.expect(differ == 0, "%s: the same pixels as the native build" % what)
-        else:
-            ok = self.expect(over8 <= MAX_OFF_PIXELS and off_edge <= MAX_OFF_LEVELS,
-                             "%s: within the bound of the native picture" % what)
-        if not ok:  # both kept for a look
-            keep = os.path.join(self.web_build, "test-web")
-            os.makedirs(keep, exist_ok=True)
-            shutil.copy(os.path.join(self.native, name + ".ppm"),
-                        os.path.join(keep, what + "-native.ppm"))
-            with open(os.path.join(keep, what + "-browser.ppm"), "wb") as f:
-                f.write(b"P6\n%d %d\n255\n" % (b["width"], b["height"]) + shot)
-        self.last = shot
 
     def check(self, browser, what, rect, die_seconds):
         sounds = lambda: browser.js("vornaTest.listen()")
@@ -191,6 +184,7 @@ class Run:
 
     def without(self, browser, server):
         self.page(browser, server, noWebGL=True)
+        browser.wait_for("!document.getElementById('message').hidden", 30)
         self.expect("WebGL" in browser.js("document.getElementById('message').textContent")
                     and self.shows(browser, "message") and not self.shows(browser, "canvas"),
                     "without WebGL: a message on the page")
@@ -216,6 +210,7 @@ def main():
         browser.close()
         browser = Browser()
         run.without(browser, server)
+        loading.check(run, seed)
     finally:
         browser.close()
         server.close()

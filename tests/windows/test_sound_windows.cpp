@@ -1,10 +1,11 @@
 // The Windows sound layer: music through the media control interface, effects through
-// sndPlaySoundA. Without a sound device (a build machine under wine) every call still returns
+// PlaySoundW. Without a sound device (a build machine under wine) every call still returns
 // at once, and what the player reports matches the devices really open.
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <mmsystem.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -80,6 +81,19 @@ TEST(MusicWindows, SecondInitClosesTheFirstDevice) {
   m.Term();
 }
 
+// A user or folder name outside the ANSI code page: the piece is still found.
+TEST(MusicWindows, OpensAPieceInAFolderNamedInJapanese) {
+  const std::filesystem::path dir = std::filesystem::u8path("音楽-ミルテカ");
+  std::filesystem::remove_all(dir);
+  std::filesystem::create_directories(dir);
+  const std::filesystem::path mid = dir / "bgm.mid";
+  std::filesystem::copy_file(std::filesystem::u8path(kRun + "/bgm.mid"), mid);
+  music m;
+  EXPECT_EQ(m.Init(2, mid.u8string().c_str()), 1);
+  EXPECT_EQ(device_type(m.device_id), static_cast<DWORD>(MCI_DEVTYPE_SEQUENCER));
+  m.Term();
+}
+
 std::vector<std::string> g_heard;
 
 TEST(SoundEffectWindows, EffectsReturnAndReachTheListenerWhateverTheFile) {
@@ -92,7 +106,7 @@ TEST(SoundEffectWindows, EffectsReturnAndReachTheListenerWhateverTheFile) {
   set_sound_effect_listener(nullptr);
   play_sound_effect(life.c_str());
   EXPECT_EQ(g_heard, (std::vector<std::string>{life, dfog, "no-such-file.wav"}));
-  sndPlaySoundA(nullptr, 0);  // silence before the process ends
+  PlaySoundW(nullptr, nullptr, 0);  // silence before the process ends
 }
 
 }  // namespace

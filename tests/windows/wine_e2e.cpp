@@ -1,6 +1,7 @@
 // vorna.exe under wine in the test's X server, driven from the host with real X input: the
 // wide title, the title screen's text, 's' to a stage (vorna.txt in CRLF, the 3D view), 'q',
-// the game started from a folder without its data, and the window's close message. Set by CTest:
+// the game started from a folder without its data, the same from folders named in Latin-1 and
+// Japanese letters (an effect heard), and the window's close message. Set by CTest:
 // VORNA_EXE, VORNA_RUN_DIR, VORNA_WINE and the wine prefix variables.
 #include <gtest/gtest.h>
 // After gtest: Xlib's macros (None, Bool, Status) would clash with its names.
@@ -23,6 +24,7 @@
 #include <vector>
 
 #include "app/data_file_list.h"
+#include "support/maze_walk.h"
 
 extern char** environ;
 
@@ -89,22 +91,29 @@ std::vector<fs::path> local_app_data_dirs() {
 }
 
 // One run of vorna.exe in a fresh working directory, with the data files (`data`) or without,
-// so the game has to find them beside vorna.exe; `extra_env` adds "NAME=value" entries.
+// so the game has to find them beside vorna.exe.
 class WineGame {
  public:
-  explicit WineGame(const std::string& name, bool data = true,
-                    const std::vector<std::string>& extra_env = {})
+  // `launch` replaces the plain start of vorna.exe: wine's words, and wine's "NAME=value"
+  // environment entries before them.
+  struct Launch {
+    std::vector<std::string> env, wine_args;
+  };
+  explicit WineGame(const std::string& name, bool data = true, const Launch& launch = {})
       : dir_(fs::current_path() / ("wine-" + name)) {
     fs::remove_all(dir_);
     fs::create_directories(dir_);
     for (const char* file : data_files::kAll)
       if (data) fs::copy_file(fs::path(env("VORNA_RUN_DIR")) / file, dir_ / file);
     display_ = XOpenDisplay(nullptr);
+    std::string args = " " + quote(env("VORNA_EXE")), env_entries;
+    if (!launch.wine_args.empty()) args.clear();
+    for (const std::string& word : launch.wine_args) args += " " + quote(word);
+    for (const std::string& entry : launch.env) env_entries += " " + quote(entry);
     // wine's output goes to files: its background processes would hold a pipe open.
-    std::string command = "cd " + quote(dir_.string()) + " && exec env";
-    for (const std::string& e : extra_env) command += " " + quote(e);
-    command += " " + quote(env("VORNA_WINE")) + " " + quote(env("VORNA_EXE")) +
-               " </dev/null >stdout.txt 2>stderr.txt";
+    const std::string command = "cd " + quote(dir_.string()) + " && exec env" + env_entries + " " +
+                                quote(env("VORNA_WINE")) + args +
+                                " </dev/null >stdout.txt 2>stderr.txt";
     const char* argv[] = {"sh", "-c", command.c_str(), nullptr};
     if (posix_spawn(&pid_, "/bin/sh", nullptr, nullptr, const_cast<char**>(argv), environ) != 0)
       pid_ = -1;
@@ -240,7 +249,7 @@ bool loaded_xinput(const std::string& log) {
 }
 
 TEST(WineE2e, TitleTextThenStageFromCrlfFileThenQuitsOnQ) {
-  WineGame game("play", true, {kLogLoadedDlls});
+  WineGame game("play", true, {{kLogLoadedDlls}});
   ASSERT_NE(game.window(), 0UL) << game.err();
   // The window shows before the game gives it its title: wait (bounded) for the title.
   for (int i = 0; i < 100 && game.utf8_property("_NET_WM_NAME") != kTitle; ++i) pause_ms(100);
@@ -284,8 +293,8 @@ TEST(WineE2e, TitleTextThenStageFromCrlfFileThenQuitsOnQ) {
 TEST(WineE2e, WithoutXInputItPlaysByKeyboard) {
   const std::string overrides = env("WINEDLLOVERRIDES");
   WineGame game("no-xinput", true,
-                {kLogLoadedDlls, "WINEDLLOVERRIDES=" + overrides + (overrides.empty() ? "" : ";") +
-                                     "xinput1_4,xinput9_1_0=d"});
+                {{kLogLoadedDlls, "WINEDLLOVERRIDES=" + overrides + (overrides.empty() ? "" : ";") +
+                                     "xinput1_4,xinput9_1_0=d"}});
   ASSERT_NE(game.window(), 0UL) << game.err();
   EXPECT_TRUE(title_page(game.shot_until(title_page)));
   game.key("s");
@@ -326,6 +335,90 @@ TEST(WineE2e, StartedFromAnotherFolderItFindsItsDataBesideTheExe) {
   game.key("q");
   EXPECT_EQ(game.wait_exit(), 0) << game.err();
   EXPECT_EQ(game.out(), "NOW LOADING\u2026\r\n");
+}
+
+// The Windows name of a path on the host: wine's drive Z: is the root.
+std::string windows_path(const fs::path& path) {
+  std::string name = "Z:" + path.string();
+  std::replace(name.begin(), name.end(), '/', '\\');
+  return name;
+}
+
+// The arrow keys that walk `path` from its first cell, starting with `heading`.
+std::vector<const char*> walk_keys(const std::vector<playtest::Cell>& path, int heading) {
+  std::vector<const char*> keys;
+  for (std::size_t i = 1; i < path.size(); ++i) {
+    const int to = playtest::heading(path[i - 1], path[i]);
+    if ((to - heading + 4) % 4 == 3) keys.push_back("Left");
+    for (int turns = (to - heading + 4) % 4; turns > 0 && turns < 3; --turns)
+      keys.push_back("Right");
+    keys.push_back("Up");
+    heading = to;
+  }
+  return keys;
+}
+
+// Installed in a folder named in Latin-1 and Japanese letters, started from another such
+// folder, for a user whose %LOCALAPPDATA% is Japanese too: the title text from the font there,
+// the maze written to %LOCALAPPDATA%\Vorna and read back into the 3D view, and the life ball's
+// effect, heard through ALSA's file output (wine's own sound driver on for this run).
+TEST(WineE2e, FoldersNamedInLatin1AndJapaneseLettersTextMazeAndEffect) {
+  const fs::path install = fs::current_path() / "wine-Jürgen-ミルテカ";
+  const fs::path local = fs::current_path() / "wine-ユーザー" / "AppData" / "Local";
+  const fs::path capture = fs::current_path() / "wine-effects.raw";
+  const fs::path alsa = fs::current_path() / "wine-asound.conf";
+  fs::remove_all(install);
+  fs::remove_all(local.parent_path().parent_path());
+  fs::remove(capture);
+  fs::create_directories(install);
+  fs::create_directories(local);
+  fs::copy_file(env("VORNA_EXE"), install / "vorna.exe");
+  for (const char* file : data_files::kAll)
+    fs::copy_file(fs::path(env("VORNA_RUN_DIR")) / file, install / file);
+  std::ofstream(alsa) << "pcm.!default { type file; slave.pcm { type null }; file \""
+                      << capture.string() << "\"; format raw }\n";
+
+  // wine sets %LOCALAPPDATA% from its prefix: cmd sets it anew for the game.
+  WineGame game(
+      "Ölçü-日本", false,
+      {{"LC_ALL=C.UTF-8", "ALSA_CONFIG_PATH=" + alsa.string(), "WINEDLLOVERRIDES=winepulse.drv=d"},
+       {"cmd", "/c",
+        "set LOCALAPPDATA=" + windows_path(local) + "&& " + windows_path(install / "vorna.exe")}});
+  ASSERT_NE(game.window(), 0UL) << game.err();
+  EXPECT_TRUE(title_page(game.shot_until(title_page))) << "no text: the font was not read";
+
+  game.key("s");
+  const fs::path maze_file = local / "Vorna" / "vorna.txt";
+  for (int i = 0; i < kSeconds * 10 && !fs::is_regular_file(maze_file); ++i) pause_ms(100);
+  ASSERT_TRUE(fs::is_regular_file(maze_file)) << game.out() << game.err();
+  const Frame stage = game.shot_until([](const Frame& f) { return f.white() < 500 * 500 / 2; });
+  EXPECT_LT(stage.white(), 500 * 500 / 2) << "the maze was not read back";
+
+  // The life ball lies in a room of column 3 near the entrance: walk through both.
+  playtest::Grid grid;
+  std::istringstream rows(slurp(maze_file));
+  for (std::string row; std::getline(rows, row);)
+    grid.emplace_back(row.begin(), row.end() - (!row.empty() && row.back() == '\r' ? 1 : 0));
+  ASSERT_EQ(grid.size(), 13u);
+  std::vector<playtest::Cell> path = playtest::shortest_path(grid, {1, 0}, {1, 3});
+  const std::vector<playtest::Cell> on = playtest::shortest_path(grid, {1, 3}, {3, 3});
+  path.insert(path.end(), on.begin() + 1, on.end());
+  const auto heard = [&] {
+    const std::string bytes = slurp(capture);
+    return std::count_if(bytes.begin(), bytes.end(), [](char b) { return b != 0; }) > 10000;
+  };
+  EXPECT_FALSE(heard()) << "sound before any effect: the music is not sampled here";
+  // A step takes four 100 ms ticks: each key waits for the one before.
+  for (const char* key : walk_keys(path, 1)) {
+    if (heard()) break;
+    game.key(key);
+    pause_ms(700);
+  }
+  for (int i = 0; i < 50 && !heard(); ++i) pause_ms(100);
+  EXPECT_TRUE(heard()) << "no effect reached the sound output";
+
+  game.key("q");
+  EXPECT_EQ(game.wait_exit(), 0) << game.err();
 }
 
 TEST(WineE2e, WindowCloseMessageEndsWithStatusZero) {

@@ -1,7 +1,11 @@
 // Builds the game's run-length-coded 16-dot bitmap font from the Shinonome PCF fonts:
 // the JIS X 0208 font for the two-byte glyphs and the 8x16 Latin-1 font for printable ASCII.
 //
-//   mkfont <jis16.pcf.gz> <ascii8x16.pcf.gz> <out.f1b>
+//   mkfont <jis16.pcf.gz> <ascii8x16.pcf.gz> <out.f1b> [<texts>]
+//
+// Given a file of texts (Shift-JIS, one a line), the font keeps only the glyphs those texts use:
+// the others stay blank and the store ends at the last glyph used, so a page downloads a few
+// kilobytes instead of the whole character set.
 //
 // Output: glyph edge length (int32, little-endian), then packets: control n < 0x80 is followed
 // by n + 1 literal bytes, n >= 0x80 by one byte repeated n - 127 times. Decoded, glyph i takes
@@ -10,7 +14,10 @@
 #include <ft2build.h>
 #include FT_FREETYPE_H
 
+#include <algorithm>
 #include <cstdio>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -92,6 +99,53 @@ class Font {
   int ascent_ = 0;
 };
 
+// The glyphs a file of Shift-JIS texts draws, walked as the game's renderer walks a line:
+// printable ASCII takes one byte, any other byte starts a two-byte character. Empty when the
+// file cannot be read.
+std::vector<bool> glyphs_of_texts(const char* path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return {};
+  const std::vector<unsigned char> bytes{std::istreambuf_iterator<char>(in),
+                                         std::istreambuf_iterator<char>()};
+  std::vector<bool> used(kGlyphCount, false);
+  for (std::size_t i = 0; i < bytes.size(); ++i) {
+    unsigned c1 = bytes[i];
+    if (c1 == '\n' || c1 == '\r') continue;
+    if (c1 >= 0x20 && c1 <= 0x7E) {
+      used[c1] = true;
+      continue;
+    }
+    if (i + 1 >= bytes.size()) break;
+    unsigned c2 = bytes[++i];
+    // Shift-JIS to JIS X 0208, the standard mapping.
+    if (c1 >= 0xE0) c1 -= 0x40;
+    if (c2 >= 0x80) c2 -= 1;
+    if (c2 >= 0x9E) {
+      c1 = 2 * c1 - 0xE0;
+      c2 -= 0x7D;
+    } else {
+      c1 = 2 * c1 - 0xE1;
+      c2 -= 0x1F;
+    }
+    const int index = jis_glyph_index(static_cast<int>(c1 & 0xFF), static_cast<int>(c2 & 0xFF));
+    if (index >= 0 && index < kGlyphCount) used[static_cast<std::size_t>(index)] = true;
+  }
+  used[0] = true;  // never an empty set: the store then still holds a whole glyph
+  return used;
+}
+
+// Blanks every glyph the texts do not use and ends the store at the last one they do.
+void keep_only(std::vector<unsigned char>& store, const std::vector<bool>& used) {
+  std::size_t end = 0;
+  for (std::size_t g = 0; g < used.size(); ++g) {
+    if (used[g])
+      end = g + 1;
+    else
+      std::fill_n(store.begin() + static_cast<std::ptrdiff_t>(g * kGlyphBytes), kGlyphBytes, 0);
+  }
+  store.resize(end * kGlyphBytes);
+}
+
 // Greedy run-length coding: every run of two or more equal bytes becomes a repeat packet,
 // everything else goes out in literal packets of up to 128 bytes.
 std::vector<unsigned char> encode(const std::vector<unsigned char>& data) {
@@ -141,9 +195,14 @@ bool write_file(const std::string& path, const std::vector<unsigned char>& packe
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 4) {
-    std::fprintf(stderr, "usage: mkfont <jis16.pcf.gz> <ascii8x16.pcf.gz> <out.f1b>\n");
+  if (argc != 4 && argc != 5) {
+    std::fprintf(stderr, "usage: mkfont <jis16.pcf.gz> <ascii8x16.pcf.gz> <out.f1b> [<texts>]\n");
     return 2;
+  }
+  std::vector<bool> used;
+  if (argc == 5 && (used = glyphs_of_texts(argv[4])).empty()) {
+    std::fprintf(stderr, "mkfont: cannot read %s\n", argv[4]);
+    return 1;
   }
   FT_Library lib;
   if (FT_Init_FreeType(&lib) != 0) {
@@ -172,6 +231,7 @@ int main(int argc, char** argv) {
             const std::size_t at = static_cast<std::size_t>(jis_glyph_index(j1, j2)) * kGlyphBytes;
             if (jis.render(static_cast<unsigned long>(j1 << 8 | j2), 0, &store[at])) ++doubles;
           }
+        if (!used.empty()) keep_only(store, used);
         const std::vector<unsigned char> packets = encode(store);
         if (single != 0x7F - 0x20 || doubles == 0) {
           std::fprintf(stderr, "mkfont: glyphs missing (%d single-byte, %d two-byte)\n", single,
@@ -179,8 +239,9 @@ int main(int argc, char** argv) {
         } else if (!write_file(argv[3], packets)) {
           std::fprintf(stderr, "mkfont: cannot write %s\n", argv[3]);
         } else {
-          std::printf("mkfont: %d single-byte and %d two-byte glyphs, %d slots, %zu bytes\n",
-                      single, doubles, kGlyphCount, packets.size() + 4);
+          std::printf("mkfont: %d single-byte and %d two-byte glyphs, %zu slots%s, %zu bytes\n",
+                      single, doubles, store.size() / kGlyphBytes,
+                      used.empty() ? "" : " (only the texts' glyphs drawn)", packets.size() + 4);
           status = 0;
         }
       }
