@@ -2,9 +2,9 @@
 
 #include <GL/gl.h>
 
-#include "app/data_files.h"
-#include "app/platform.h"
 #include "app/state.h"
+#include "platform/data_files.h"
+#include "platform/platform.h"
 
 Vorna_Gamesystem sys;
 

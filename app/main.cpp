@@ -4,10 +4,10 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "app/data_files.h"
 #include "app/gamesystem.h"
-#include "app/platform.h"
 #include "input/gamepads.h"
+#include "platform/data_files.h"
+#include "platform/platform.h"
 
 // Toolkit callbacks: each forwards to the one application object.
 

@@ -4,7 +4,7 @@
 #include <GL/glu.h>
 
 #include "app/gamesystem.h"
-#include "app/platform.h"
+#include "platform/platform.h"
 #include "screens/gameover_state.h"
 #include "screens/menu_state.h"
 #include "screens/play_state.h"

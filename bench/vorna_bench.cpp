@@ -16,9 +16,9 @@
 #include <vector>
 
 #include "app/gamesystem.h"
-#include "app/platform.h"
 #include "app/state.h"
 #include "input/gamepads.h"
+#include "platform/platform.h"
 #include "screens/play_state.h"
 #include "support/maze_walk.h"
 

@@ -1,5 +1,6 @@
 # The game's read-only data files: the one list the asset build, the install rules, both
-# packages, the package test and the code (through app/data_file_list.h) take their names from.
+# packages, the package test and the code (through platform/data_file_list.h) take their names
+# from.
 set(VORNA_FONT_FILE shnm16.f1b)
 set(VORNA_MUSIC_FILE bgm.mid)
 set(VORNA_EFFECT_FILES dfog.wav life.wav die.wav)
@@ -16,5 +17,5 @@ set(VORNA_EFFECT_FILES_C "")
 foreach(name ${VORNA_EFFECT_FILES})
   string(APPEND VORNA_EFFECT_FILES_C "\"${name}\", ")
 endforeach()
-configure_file(${CMAKE_SOURCE_DIR}/app/data_file_list.h.in
-               ${CMAKE_BINARY_DIR}/generated/app/data_file_list.h @ONLY)
+configure_file(${CMAKE_SOURCE_DIR}/platform/data_file_list.h.in
+               ${CMAKE_BINARY_DIR}/generated/platform/data_file_list.h @ONLY)

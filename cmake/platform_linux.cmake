@@ -11,7 +11,7 @@ find_package(Threads REQUIRED)  # the music is readied on a thread of its own
 # Game controllers: SDL2's game-controller API (SDL is shared with the sound).
 pkg_check_modules(SDL2 REQUIRED IMPORTED_TARGET sdl2)
 
-set(VORNA_PLATFORM_SOURCES app/platform_linux.cpp app/sdl_subsystems.cpp)
+set(VORNA_PLATFORM_SOURCES platform/platform_linux.cpp platform/sdl_subsystems.cpp)
 set(VORNA_PLATFORM_LIBS GLUT::GLUT OpenGL::GLU OpenGL::GL X11::X11 PkgConfig::SDL2)
 set(VORNA_SOUND_BACKEND
   sound/audio_sdl.cpp sound/audio_sdl_effects.cpp sound/audio_sdl_music.cpp

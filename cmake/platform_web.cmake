@@ -11,10 +11,10 @@ set(GLFIXED_CLIP_NEAR ON)  # SwiftShader mishandles triangles through the eye pl
 add_subdirectory(glfixed)
 # Emscripten's window calls beside glfixed's shapes, under the one GL/freeglut.h.
 add_library(vorna_web_glut INTERFACE)
-target_include_directories(vorna_web_glut BEFORE INTERFACE ${CMAKE_SOURCE_DIR}/app/web)
+target_include_directories(vorna_web_glut BEFORE INTERFACE ${CMAKE_SOURCE_DIR}/platform/web)
 target_link_libraries(vorna_web_glut INTERFACE glfixed_glut)
 
-set(VORNA_PLATFORM_SOURCES app/platform_web.cpp)
+set(VORNA_PLATFORM_SOURCES platform/platform_web.cpp)
 set(VORNA_PLATFORM_LIBS vorna_web_glut)
 set(VORNA_SOUND_BACKEND sound/audio_webaudio.cpp)
 set(VORNA_DATA_FROM_BIN ".")
@@ -91,7 +91,7 @@ constexpr Sound kAll[] = {
 ]] @ONLY)
 
 # Every program of the page: the font of the on-screen texts in its wasm, in the working folder of
-# the in-memory file system; exit() ends the runtime (app/platform_web.cpp). glfixed draws with
+# the in-memory file system; exit() ends the runtime (platform/platform_web.cpp). glfixed draws with
 # WebGL 1 alone, so no extension is turned on (on a software renderer some take hundreds of
 # milliseconds each, all in the game's first task).
 set(VORNA_PLATFORM_LINK_OPTIONS -sENVIRONMENT=web -sALLOW_MEMORY_GROWTH=1 -sMIN_WEBGL_VERSION=1

@@ -15,7 +15,7 @@ else()
   set(VORNA_GLUT GLUT::GLUT)
 endif()
 
-set(VORNA_PLATFORM_SOURCES app/platform_windows.cpp)
+set(VORNA_PLATFORM_SOURCES platform/platform_windows.cpp)
 set(VORNA_PLATFORM_LIBS ${VORNA_GLUT} glu32 opengl32 gdi32 user32)
 set(VORNA_SOUND_BACKEND sound/audio_winmm.cpp)
 set(VORNA_SOUND_LIBS winmm)

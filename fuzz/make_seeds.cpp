@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "app/data_file_list.h"
 #include "maze/maze_gen.h"
+#include "platform/data_file_list.h"
 #include "support/bytes.h"
 
 namespace fs = std::filesystem;

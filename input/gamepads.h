@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "app/platform.h"
+#include "platform/platform.h"
 
 // Gamepads as another way to press the game's keys: each tick the pads' states become the
 // presses of keys, special keys and the left button that the toolkit's callbacks deliver, so the

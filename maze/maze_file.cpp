@@ -5,9 +5,9 @@
 #include <fstream>
 #include <iterator>
 
-#include "app/data_files.h"
-#include "app/platform.h"
 #include "maze/maze_gen.h"
+#include "platform/data_files.h"
+#include "platform/platform.h"
 
 void disp_maze() {
   place_maze_file();

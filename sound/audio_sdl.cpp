@@ -5,7 +5,7 @@
 
 #include <atomic>
 
-#include "app/sdl_subsystems.h"
+#include "platform/sdl_subsystems.h"
 #include "sound/audio_sdl.h"
 
 namespace {

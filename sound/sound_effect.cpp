@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "app/data_files.h"
+#include "platform/data_files.h"
 #include "sound/audio_device.h"
 #include "sound/sound_files.h"
 

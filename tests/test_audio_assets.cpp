@@ -5,7 +5,7 @@
 #include <map>
 #include <vector>
 
-#include "app/data_file_list.h"
+#include "platform/data_file_list.h"
 #include "support/bytes.h"
 
 namespace {

@@ -7,9 +7,9 @@
 #include <fstream>
 #include <string>
 
-#include "app/data_files.h"
-#include "app/platform.h"
 #include "maze/vorna_field.h"
+#include "platform/data_files.h"
+#include "platform/platform.h"
 
 namespace fs = std::filesystem;
 

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "app/data_file_list.h"
+#include "platform/data_file_list.h"
 #include "support/game_process.h"
 
 namespace fs = std::filesystem;

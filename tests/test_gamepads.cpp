@@ -9,8 +9,8 @@
 #include <thread>
 #include <vector>
 
-#include "app/sdl_subsystems.h"
 #include "input/gamepads.h"
+#include "platform/sdl_subsystems.h"
 #include "support/presses.h"
 
 namespace {

@@ -19,7 +19,7 @@
 #include <string>
 #include <vector>
 
-#include "app/data_file_list.h"
+#include "platform/data_file_list.h"
 #include "sound/sound_effect.h"
 #include "support/bytes.h"
 #include "support/descriptors.h"

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "app/data_file_list.h"
+#include "platform/data_file_list.h"
 #include "support/bytes.h"
 
 namespace {

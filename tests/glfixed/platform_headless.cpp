@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <string>
 
-#include "app/platform.h"
+#include "platform/platform.h"
 
 void move_pointer(int, int) {}
 void set_window_title(const char*) {}

@@ -22,12 +22,12 @@
 #include <string>
 #include <vector>
 
-#include "app/data_files.h"
 #include "app/gamesystem.h"
 #include "glfixed/scene_context.h"
 #include "maze/maze_gen.h"
 #include "objects/enemy.h"
 #include "objects/items.h"
+#include "platform/data_files.h"
 #include "screens/menu_state.h"
 #include "screens/status.h"
 #include "screens/texts.h"

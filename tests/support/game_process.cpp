@@ -14,7 +14,7 @@
 #include <sstream>
 #include <thread>
 
-#include "app/data_file_list.h"
+#include "platform/data_file_list.h"
 
 extern char** environ;
 

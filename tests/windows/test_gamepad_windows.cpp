@@ -5,8 +5,8 @@
 
 #include <string>
 
-#include "app/platform_windows.h"
 #include "input/gamepads.h"
+#include "platform/platform_windows.h"
 #include "support/presses.h"
 
 namespace {

@@ -12,7 +12,7 @@
 #include <string>
 #include <utility>
 
-#include "app/platform.h"
+#include "platform/platform.h"
 #include "support/gl_window.h"
 
 namespace {

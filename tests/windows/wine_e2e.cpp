@@ -23,7 +23,7 @@
 #include <thread>
 #include <vector>
 
-#include "app/data_file_list.h"
+#include "platform/data_file_list.h"
 #include "support/maze_walk.h"
 
 extern char** environ;

@@ -1,4 +1,4 @@
-#include "app/platform.h"
+#include "platform/platform.h"
 
 #include <GL/freeglut.h>
 #include <GL/glx.h>
@@ -22,7 +22,7 @@
 #include <system_error>
 #include <vector>
 
-#include "app/sdl_subsystems.h"
+#include "platform/sdl_subsystems.h"
 
 namespace fs = std::filesystem;
 

@@ -1,4 +1,4 @@
-#include "app/platform.h"
+#include "platform/platform.h"
 
 #include <GL/freeglut.h>
 #include <io.h>
@@ -8,7 +8,7 @@
 #include <cstdio>
 #include <string>
 
-#include "app/platform_windows.h"
+#include "platform/platform_windows.h"
 
 namespace {
 

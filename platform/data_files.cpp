@@ -1,12 +1,12 @@
-#include "app/data_files.h"
+#include "platform/data_files.h"
 
 #include <filesystem>
 #include <fstream>
 #include <system_error>
 #include <vector>
 
-#include "app/data_file_list.h"
-#include "app/platform.h"
+#include "platform/data_file_list.h"
+#include "platform/platform.h"
 
 namespace fs = std::filesystem;
 

@@ -4,7 +4,7 @@
 #include <windows.h>
 #include <xinput.h>
 
-#include "app/platform.h"
+#include "platform/platform.h"
 
 // An XInput pad's state in the standard layout; `slot` is its player number (0..3) and id.
 Gamepad_state gamepad_from_xinput(int slot, const XINPUT_STATE& state);

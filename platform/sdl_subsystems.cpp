@@ -1,4 +1,4 @@
-#include "app/sdl_subsystems.h"
+#include "platform/sdl_subsystems.h"
 
 #include <mutex>
 

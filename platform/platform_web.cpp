@@ -3,7 +3,7 @@
 
 #include <cstdio>
 
-#include "app/platform.h"
+#include "platform/platform.h"
 
 // The browser page: one canvas, the data preloaded into the in-memory file system's working
 // folder, where vorna.txt is written and read back too.
