@@ -3,6 +3,7 @@
 #include <GL/gl.h>
 
 #include "app/state.h"
+#include "platform/data_file_list.h"
 #include "platform/data_files.h"
 #include "platform/platform.h"
 
@@ -24,9 +25,9 @@ void Vorna_Gamesystem::init() {
 
   set_start_up_gl_state();
 
-  bgm.Init(2, data_file("bgm.mid").c_str());
+  bgm.Init(2, data_file(data_files::kMusic).c_str());
   bgm.Play();
-  kanji.load(data_file("shnm16.f1b").c_str());
+  kanji.load(data_file(data_files::kFont).c_str());
 
   current_state = Create_StateInstance();
 }

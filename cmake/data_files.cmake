@@ -3,7 +3,11 @@
 # from.
 set(VORNA_FONT_FILE shnm16.f1b)
 set(VORNA_MUSIC_FILE bgm.mid)
-set(VORNA_EFFECT_FILES dfog.wav life.wav die.wav)
+# The effects: the teapot's (the fog lifts), the life ball's, the death's.
+set(VORNA_FOG_EFFECT_FILE dfog.wav)
+set(VORNA_LIFE_EFFECT_FILE life.wav)
+set(VORNA_DEATH_EFFECT_FILE die.wav)
+set(VORNA_EFFECT_FILES ${VORNA_FOG_EFFECT_FILE} ${VORNA_LIFE_EFFECT_FILE} ${VORNA_DEATH_EFFECT_FILE})
 set(VORNA_DATA_FILES ${VORNA_FONT_FILE} ${VORNA_MUSIC_FILE} ${VORNA_EFFECT_FILES})
 list(TRANSFORM VORNA_DATA_FILES PREPEND ${VORNA_RUN_DIR}/ OUTPUT_VARIABLE VORNA_DATA_PATHS)
 # The web build's font: the same file holding only the glyphs of the on-screen texts.

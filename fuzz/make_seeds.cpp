@@ -30,7 +30,7 @@ void save(const char* target, const std::string& name, const Bytes& b) {
 // font layout: [encoding] [string length] [string] [font file]
 void font_seeds(const fs::path& run) {
   const char* texts[] = {"SCORE 100 \x83\x51\x81\x5B\x83\x80", "LIFE \xA5\xB2\xA1\xBC\xA5\xE0"};
-  Bytes real = load(run / "shnm16.f1b");
+  Bytes real = load(run / data_files::kFont);
   if (real.size() > 4096) real.resize(4096);  // a valid head: the loader completes the rest
   // A small font of 8-pixel glyphs: literal packets, then runs.
   Bytes small = {8, 0, 0, 0};
@@ -105,7 +105,7 @@ void wave_seeds(const fs::path& run) {
   many[23] = 2;  // 512 channels
   save("wave", "many_channels", many);
   // Streaming writers leave the RIFF size unknown; then bytes may follow the data chunk.
-  const Bytes life = load(run / "life.wav");
+  const Bytes life = load(run / data_files::kLifeEffect);
   for (uint32_t riff : {0u, 0xFFFFFFFFu}) {
     Bytes streamed = life;
     set_le(streamed, 4, riff, 4);
@@ -117,8 +117,8 @@ void wave_seeds(const fs::path& run) {
 }
 
 void midi_seeds(const fs::path& run) {
-  const Bytes bgm = load(run / "bgm.mid");
-  save("midi", "bgm.mid", bgm);
+  const Bytes bgm = load(run / data_files::kMusic);
+  save("midi", data_files::kMusic, bgm);
   Bytes cut(bgm.begin(), bgm.begin() + static_cast<long>(bgm.size() / 2));
   save("midi", "bgm_cut", cut);
   Bytes head = bgm;

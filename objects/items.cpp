@@ -4,6 +4,7 @@
 
 #include <cmath>
 
+#include "platform/data_file_list.h"
 #include "sound/sound_effect.h"
 
 namespace {
@@ -36,7 +37,7 @@ int Item_teapod::move(Vorna_Field&) {
 }
 
 int Item_teapod::action(int*) {
-  play_sound_effect("dfog.wav");
+  play_sound_effect(data_files::kFogEffect);
   glDisable(GL_FOG);
   return 0;
 }
@@ -63,7 +64,7 @@ int Item_Life::move(Vorna_Field&) {
 }
 
 int Item_Life::action(int* hp) {
-  play_sound_effect("life.wav");
+  play_sound_effect(data_files::kLifeEffect);
   *hp += kLifeBonus;
   return 0;
 }

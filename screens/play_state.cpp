@@ -6,6 +6,7 @@
 
 #include "app/gamesystem.h"
 #include "objects/field_object.h"
+#include "platform/data_file_list.h"
 #include "screens/gameover_state.h"
 #include "screens/status.h"
 #include "sound/sound_effect.h"
@@ -50,7 +51,7 @@ bool Play_State::is_dead() const {
 void Play_State::note_life() {
   if (!is_dead() || death_sounded) return;
   death_sounded = true;
-  play_sound_effect("die.wav");
+  play_sound_effect(data_files::kDeathEffect);
 }
 
 void Play_State::stage_init(int) {
