@@ -9,6 +9,11 @@ class field_object;
 
 constexpr double CELL_SIZE = 5.0;
 
+// One cell step per heading, the table the player and the enemies move by: 0 towards -z, 1 +x,
+// 2 +z, 3 -x; adding 1 to a heading turns right.
+inline constexpr VECTORD CELL_STEP[4] = {
+    {0.0, 0.0, -CELL_SIZE}, {CELL_SIZE, 0.0, 0.0}, {0.0, 0.0, CELL_SIZE}, {-CELL_SIZE, 0.0, 0.0}};
+
 // The playing field of one stage: the maze grid, the objects in it, the wall marks and the
 // player's position. Owns the objects of both lists.
 class Vorna_Field {

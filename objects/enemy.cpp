@@ -6,13 +6,7 @@
 
 namespace {
 
-// One-cell steps by heading; adding 1 turns right.
-const VECTORD dir[4] = {
-    {0.0, 0.0, -5.0},
-    {5.0, 0.0, 0.0},
-    {0.0, 0.0, 5.0},
-    {-5.0, 0.0, 0.0},
-};
+constexpr const VECTORD (&dir)[4] = CELL_STEP;
 constexpr int kSubSteps = 8;
 
 // Headings are public members: reduce any int to 0..3 before indexing the table.

@@ -17,8 +17,7 @@ class Play_State : public State {
   void display(Gamesystem* sys) override;
 
   // One cell step per heading; adding 1 to the heading turns right.
-  static constexpr VECTORD dir[4] = {
-      {0.0, 0.0, -5.0}, {5.0, 0.0, 0.0}, {0.0, 0.0, 5.0}, {-5.0, 0.0, 0.0}};
+  static constexpr const VECTORD (&dir)[4] = CELL_STEP;
   // The generator's grid takes at most this size; later stages stay at it.
   static constexpr int MAX_VORNASIZE = 99;
 
