@@ -15,8 +15,8 @@ void disp_maze() {
   if (out.fail()) print_console("ファイル開けない", false);  // no line end, no flush
 
   // CX and CYY are public: never read past the storage, whatever they hold.
-  const int cx = std::min(CX, 104);
-  const int cy = std::min(CYY, 104);
+  const int cx = std::min(CX, MAZE_GRID);
+  const int cy = std::min(CYY, MAZE_GRID);
   for (int y = 2; y <= cy - 3; ++y) {
     for (int x = 2; x <= cx - 3; ++x) out << (g_maze[y][x] != 0 ? '#' : '_');
     out << '\n';

@@ -5,21 +5,19 @@
 
 #include "maze/maze_file.h"
 
-int g_maze[104][104];
+int g_maze[MAZE_GRID][MAZE_GRID];
 int CX;
 int CYY;
-_MARK g_mark[2704];
+_MARK g_mark[MAZE_MARKS];
 int g_markpt;
 
 namespace {
 
-constexpr int kGrid = 104;
-constexpr int kMarks = 2704;
 constexpr int kWalkSteps = 14;
 
 // Anything outside the storage reads as wall, so a walk can never leave it.
 int cell(int x, int y) {
-  if (x < 0 || y < 0 || x >= kGrid || y >= kGrid) return 1;
+  if (x < 0 || y < 0 || x >= MAZE_GRID || y >= MAZE_GRID) return 1;
   return g_maze[y][x];
 }
 
@@ -37,7 +35,7 @@ bool all_targets_walled(int x, int y) {
 
 int maze_fit_size(int requested) {
   if (requested < 3) return 3;
-  if (requested > 99) return 99;
+  if (requested > MAZE_MAX_SIZE) return MAZE_MAX_SIZE;
   return requested % 2 == 0 ? requested - 1 : requested;
 }
 
@@ -82,7 +80,7 @@ void make_maze() {
 
 void expand_wall(int x, int y) {
   // Every link then lies between two points inside the storage.
-  if (x < 0 || y < 0 || x >= kGrid || y >= kGrid) return;
+  if (x < 0 || y < 0 || x >= MAZE_GRID || y >= MAZE_GRID) return;
   for (int budget = kWalkSteps; budget > 0; --budget) {
     if (all_targets_walled(x, y)) return;
     set_mark(x, y);
@@ -108,7 +106,7 @@ void init_mark() {
 void set_mark(int x, int y) {
   // Cannot fill up for any maze the grid holds; a stray call must still stay in bounds.
   if (g_markpt < 0) g_markpt = 0;
-  if (g_markpt >= kMarks) return;
+  if (g_markpt >= MAZE_MARKS) return;
   g_mark[g_markpt].x = x;
   g_mark[g_markpt].y = y;
   ++g_markpt;
@@ -116,7 +114,7 @@ void set_mark(int x, int y) {
 
 int get_mark(int* x, int* y) {
   if (g_markpt <= 0) return 0;
-  if (g_markpt > kMarks) g_markpt = kMarks;
+  if (g_markpt > MAZE_MARKS) g_markpt = MAZE_MARKS;
   const int r = rand() % g_markpt;
   *x = g_mark[r].x;
   *y = g_mark[r].y;

@@ -2,6 +2,7 @@
 
 #include "app/state.h"
 #include "gfx/vectord.h"
+#include "maze/maze_gen.h"
 #include "maze/vorna_field.h"
 
 // The maze screen: first-person walk, items, marks, overhead view, game over and restart.
@@ -19,7 +20,7 @@ class Play_State : public State {
   // One cell step per heading; adding 1 to the heading turns right.
   static constexpr const VECTORD (&dir)[4] = CELL_STEP;
   // The generator's grid takes at most this size; later stages stay at it.
-  static constexpr int MAX_VORNASIZE = 99;
+  static constexpr int MAX_VORNASIZE = MAZE_MAX_SIZE;
 
   int cur_key;            // special key of the step or turn being animated
   int next_key;           // one key queued during an animation, 0 = none
