@@ -8,6 +8,7 @@
 #include "input/gamepads.h"
 #include "platform/data_files.h"
 #include "platform/platform.h"
+#include "screens/texts.h"
 
 // Toolkit callbacks: each forwards to the one application object.
 
@@ -95,7 +96,7 @@ int main(int argc, char** argv) {
   glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
   glutCreateWindow("vorna");
   release_display_probe();
-  set_window_title("ザルヴォス３Ｄ～ミルテカ～");
+  set_window_title(texts::window_title);
 
   glutDisplayFunc(display);
   glutReshapeFunc(resize);

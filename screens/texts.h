@@ -18,4 +18,7 @@ extern const char gameover_line[];
 extern const char gameover[];
 extern const char restart_hint[];
 
+// The window's title: UTF-8, for the window system, not drawn with the font.
+inline constexpr char window_title[] = "ザルヴォス３Ｄ～ミルテカ～";
+
 }  // namespace texts
