@@ -3,6 +3,9 @@
 # from.
 set(VORNA_FONT_FILE shnm16.f1b)
 set(VORNA_MUSIC_FILE bgm.mid)
+# The General MIDI soundfont the music is played with (the desktop's SDL2_mixer) or rendered
+# with (the web build).
+set(VORNA_SOUNDFONT /usr/share/sounds/sf2/TimGM6mb.sf2 CACHE FILEPATH "Soundfont of the music")
 # The effects: the teapot's (the fog lifts), the life ball's, the death's.
 set(VORNA_FOG_EFFECT_FILE dfog.wav)
 set(VORNA_LIFE_EFFECT_FILE life.wav)

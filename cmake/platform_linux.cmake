@@ -17,6 +17,7 @@ set(VORNA_SOUND_BACKEND
   sound/audio_sdl.cpp sound/audio_sdl_effects.cpp sound/audio_sdl_music.cpp
   sound/audio_sdl_soundfont.cpp)
 set(VORNA_SOUND_LIBS PkgConfig::SDL2_MIXER PkgConfig::ALSA PkgConfig::FLUIDSYNTH Threads::Threads)
+set(VORNA_SOUND_DEFINITIONS VORNA_SOUNDFONT="${VORNA_SOUNDFONT}")
 
 # Debian keeps games apart: the binary in games/, its data in share/games/vorna/.
 include(GNUInstallDirs)

@@ -29,7 +29,6 @@ set(VORNA_DATA_FROM_BIN ".")
 # soundfont, FluidSynth's gain that SDL_mixer sets at full volume (1.2) and the mixer's 44.1 kHz
 # (FluidSynth is louder at 48 kHz); measured, peak and RMS are the desktop's. 40 kbit/s Opus
 # keeps the RMS unchanged (the peak 7 % up); the effects take 48 kbit/s for their attacks.
-set(VORNA_SOUNDFONT /usr/share/sounds/sf2/TimGM6mb.sf2 CACHE FILEPATH "Soundfont of the music")
 set(VORNA_MUSIC_BITRATE 40 CACHE STRING "Opus bitrate of the web build's music, kbit/s")
 set(VORNA_EFFECT_BITRATE 48 CACHE STRING "Opus bitrate of the web build's effects, kbit/s")
 set(VORNA_MP3_BITRATE 48 CACHE STRING "Average MP3 bitrate of the web build's sounds, kbit/s")

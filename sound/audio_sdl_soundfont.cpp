@@ -6,8 +6,8 @@
 
 namespace {
 
-// Small (6 MB) and quick to load; Debian's default soundfont may be a 150 MB one.
-const char kPreferredSoundFont[] = "/usr/share/sounds/sf2/TimGM6mb.sf2";
+// TimGM6mb, small (6 MB) and quick to load; Debian's default soundfont may be a 150 MB one.
+const char kPreferredSoundFont[] = VORNA_SOUNDFONT;
 
 }  // namespace
 
