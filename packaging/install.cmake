@@ -14,10 +14,25 @@ configure_file(${CMAKE_SOURCE_DIR}/packaging/vorna.desktop.in
 configure_file(${CMAKE_SOURCE_DIR}/packaging/vorna.metainfo.xml.in
                ${VORNA_PACKAGING_DIR}/${VORNA_APP_ID}.metainfo.xml @ONLY)
 configure_file(${CMAKE_SOURCE_DIR}/packaging/vorna.6.in ${VORNA_PACKAGING_DIR}/vorna.6 @ONLY)
-# What the package test checks for in the installed package, sourced by its shell script.
-list(JOIN VORNA_DATA_FILES " " VORNA_DATA_FILES_SH)
+# Every file an install holds, relative to the prefix (/usr for the package), in the layout
+# Debian keeps games in: the staged-install test (tests/test_e2e_install.cpp) and the package
+# test (scripts/package-check.sh) both check an install against installed-files.txt.
+set(VORNA_INSTALLED_FILES
+  games/vorna
+  share/applications/${VORNA_APP_ID}.desktop
+  share/metainfo/${VORNA_APP_ID}.metainfo.xml
+  share/icons/hicolor/48x48/apps/${VORNA_APP_ID}.png
+  share/icons/hicolor/128x128/apps/${VORNA_APP_ID}.png
+  share/icons/hicolor/scalable/apps/${VORNA_APP_ID}.svg
+  share/man/man6/vorna.6.gz)
+list(TRANSFORM VORNA_DATA_FILES PREPEND share/games/vorna/ OUTPUT_VARIABLE VORNA_INSTALLED_DATA)
+list(APPEND VORNA_INSTALLED_FILES ${VORNA_INSTALLED_DATA})
+list(JOIN VORNA_INSTALLED_FILES "\n" VORNA_INSTALLED_LINES)
+file(CONFIGURE OUTPUT ${VORNA_PACKAGING_DIR}/installed-files.txt CONTENT
+     "@VORNA_INSTALLED_LINES@\n" @ONLY)
+# The app id, for the package test's checks of the menu entry; sourced by its shell script.
 file(CONFIGURE OUTPUT ${VORNA_PACKAGING_DIR}/package-names.sh CONTENT
-     "VORNA_APP_ID=@VORNA_APP_ID@\nVORNA_DATA_FILES=(@VORNA_DATA_FILES_SH@)\n" @ONLY)
+     "VORNA_APP_ID=@VORNA_APP_ID@\n" @ONLY)
 
 # Icons: the SVG as drawn, and the fixed sizes rendered from it by librsvg.
 find_program(RSVG_CONVERT rsvg-convert REQUIRED)

@@ -117,7 +117,8 @@ if [ -n "${VORNA_TEST_CLEANUP_ONLY:-}" ]; then
 fi
 
 cp "$deb" "$root/tmp/"
-cp "$here/package-check.sh" "$build/packaging/package-names.sh" "$root/tmp/"
+cp "$here/package-check.sh" "$build/packaging/package-names.sh" \
+  "$build/packaging/installed-files.txt" "$root/tmp/"
 cp "$cache"/archives/*.deb "$root/var/cache/apt/archives/" 2>/dev/null || true
 
 # An X display number free on this machine: X servers listen on abstract sockets, which a
