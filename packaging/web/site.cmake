@@ -1,10 +1,10 @@
 # The page's folder for players (`make web`): the page, its loader and style, the game's script and
 # wasm, the sounds, the icons, the web app manifest and the service worker, and the font's
 # licence; and the same folder as vorna-web.zip.
+include(${CMAKE_SOURCE_DIR}/packaging/zip.cmake)
 vorna_web_program(vorna)
 set(VORNA_PAGE_DIR ${CMAKE_CURRENT_LIST_DIR})
 set(VORNA_SITE_DIR ${CMAKE_BINARY_DIR}/site)
-set(VORNA_SITE_STAMP ${CMAKE_BINARY_DIR}/site.stamp)
 set(VORNA_WEB_ZIP ${CMAKE_BINARY_DIR}/vorna-web.zip)
 
 # Icons rendered from the game's SVG: the favicon, the home-screen icon of iOS, the manifest's
@@ -49,30 +49,12 @@ set(VORNA_SITE_COPIED
   ${VORNA_PAGE_DIR}/vorna.css ${VORNA_PAGE_DIR}/vorna-loader.js ${VORNA_PAGE_DIR}/vorna-page.js
   ${VORNA_WEB_MANIFEST} ${CMAKE_SOURCE_DIR}/packaging/windows/FONT-LICENSE.txt
   ${VORNA_RUN_DIR}/vorna.js ${VORNA_RUN_DIR}/vorna.wasm ${VORNA_WEB_SOUND_PATHS} ${VORNA_WEB_ICONS})
-set(VORNA_SITE_FILES index.html sw.js)
-foreach(path ${VORNA_SITE_COPIED})
-  get_filename_component(name ${path} NAME)
-  list(APPEND VORNA_SITE_FILES ${name})
-endforeach()
 set(VORNA_SITE_TEMPLATES ${VORNA_PAGE_DIR}/index.html ${VORNA_PAGE_DIR}/sw.js.in
                          ${VORNA_PAGE_DIR}/site_files.cmake)
-add_custom_command(OUTPUT ${VORNA_SITE_STAMP}
-  COMMAND ${CMAKE_COMMAND} -E rm -rf ${VORNA_SITE_DIR}
-  COMMAND ${CMAKE_COMMAND} -E make_directory ${VORNA_SITE_DIR}
-  COMMAND ${CMAKE_COMMAND} -E copy ${VORNA_SITE_COPIED} ${VORNA_SITE_DIR}
-  COMMAND ${CMAKE_COMMAND} -DSITE=${VORNA_SITE_DIR} -DPAGE=${VORNA_PAGE_DIR}
-          -P ${VORNA_PAGE_DIR}/site_files.cmake
-  COMMAND ${CMAKE_COMMAND} -E touch ${VORNA_SITE_STAMP}
+vorna_zip(web_zip FOLDER ${VORNA_SITE_DIR} ZIP ${VORNA_WEB_ZIP}
+  FILES ${VORNA_SITE_COPIED}
+  THEN ${CMAKE_COMMAND} -DSITE=${VORNA_SITE_DIR} -DPAGE=${VORNA_PAGE_DIR}
+       -P ${VORNA_PAGE_DIR}/site_files.cmake
+  MAKES index.html sw.js
   DEPENDS vorna web_sounds ${VORNA_SITE_COPIED} ${VORNA_SITE_TEMPLATES}
-  COMMENT "The page's folder, site/"
-  VERBATIM)
-
-# The zip, from the folder as it stands.
-add_custom_command(OUTPUT ${VORNA_WEB_ZIP}
-  COMMAND ${CMAKE_COMMAND} -E rm -f ${VORNA_WEB_ZIP}
-  COMMAND ${CMAKE_COMMAND} -E chdir ${VORNA_SITE_DIR}
-          ${CMAKE_COMMAND} -E tar cf ${VORNA_WEB_ZIP} --format=zip ${VORNA_SITE_FILES}
-  DEPENDS ${VORNA_SITE_STAMP}
-  COMMENT "Packing vorna-web.zip"
-  VERBATIM)
-add_custom_target(web_zip ALL DEPENDS ${VORNA_WEB_ZIP})
+  COMMENT "The page's folder, site/, and vorna-web.zip")
