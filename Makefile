@@ -160,7 +160,6 @@ lighthouse-web: web $(LIGHTHOUSE)
 # each over its seeds plus 20 seconds, as CI does.
 FUZZ_BUILD   ?= build-fuzz
 FUZZ_SECONDS ?= 60
-FUZZ_TARGETS := font maze midi wave
 
 fuzz-build:
 	$(DEPS) game fuzz
@@ -168,7 +167,7 @@ fuzz-build:
 	cmake --build $(FUZZ_BUILD) -j $(JOBS)
 
 fuzz: fuzz-build
-	set -e; for t in $(FUZZ_TARGETS); do \
+	set -e; for t in $$(cat $(FUZZ_BUILD)/fuzz/targets.txt); do \
 	  mkdir -p $(FUZZ_BUILD)/fuzz/corpus/$$t $(FUZZ_BUILD)/fuzz/artifacts/$$t; \
 	  $(FUZZ_BUILD)/fuzz/fuzz_$$t -max_total_time=$(FUZZ_SECONDS) -timeout=10 -print_final_stats=1 \
 	    -artifact_prefix=$(FUZZ_BUILD)/fuzz/artifacts/$$t/ \
