@@ -9,7 +9,7 @@ include(${VORNA_HOST_TOOLS})
 
 set(GLFIXED_CLIP_NEAR ON)  # SwiftShader mishandles triangles through the eye plane
 add_subdirectory(glfixed)
-# Emscripten's window calls beside glfixed's shapes, under the one GL/freeglut.h.
+# Emscripten's GLUT under the build's one GL/freeglut.h (platform/web/), glfixed's shapes linked.
 add_library(vorna_web_glut INTERFACE)
 target_include_directories(vorna_web_glut BEFORE INTERFACE ${CMAKE_SOURCE_DIR}/platform/web)
 target_link_libraries(vorna_web_glut INTERFACE glfixed_glut)

@@ -1,2 +1,0 @@
-// GLUT under its classic name: the same shapes.
-#include <GL/freeglut.h>
