@@ -1,0 +1,46 @@
+// No window system: a program drawing into a GL context it made itself (glfixed's scene
+// program). The pointer does not exist, titles go nowhere, files stay in the working directory.
+#include <cstdio>
+#include <string>
+
+#include "platform/platform.h"
+
+bool window_system_ready(int, char**) {
+  return true;
+}
+
+void release_display_probe() {}
+
+// Only the program itself stops it.
+void catch_stop_requests() {}
+
+bool stop_requested() {
+  return false;
+}
+
+void set_toolkit_options() {}
+void move_pointer(int, int) {}
+void set_window_title(const char*) {}
+
+// No controllers either.
+const std::vector<Gamepad_state>& connected_gamepads() {
+  static const std::vector<Gamepad_state> none;
+  return none;
+}
+
+void print_console(const char* utf8_text, bool flush) {
+  std::fputs(utf8_text, stdout);
+  if (flush) std::fflush(stdout);
+}
+
+std::string executable_dir() {
+  return "";
+}
+
+std::string user_state_dir() {
+  return "";
+}
+
+std::string make_private_temp_dir() {
+  return "";
+}
