@@ -7,10 +7,9 @@
 #include <cstdio>
 #include <filesystem>
 #include <string>
-#include <thread>
 
 #include "memcheck/memcheck_xml.h"
-#include "support/game_process.h"
+#include "support/scripted_play.h"
 
 namespace {
 
@@ -40,58 +39,31 @@ TEST(Memcheck, PlaythroughOfTheRealGameIsClean) {
                   "--xml-file=" + xml});
   ASSERT_NE(game.window(300.0), 0UL) << game.err();
 
-  Frame last;
-  // Screenshots until `pred` holds; under valgrind a frame takes about a second.
-  auto wait_for = [&](double seconds, auto pred) {
-    const auto deadline = Clock::now() + std::chrono::duration<double>(seconds);
-    while (Clock::now() < deadline) {
-      const Frame f = game.screenshot();
-      if (f.width == 500 && f.height == 500 && pred(last = f)) return true;
-      std::this_thread::sleep_for(std::chrono::milliseconds(500));
-    }
-    return false;
-  };
-  auto in_3d_view = [](const Frame& f) { return f.count(0, 250, 500, 480, gltest::is_white) == 0; };
-  auto differing = [](const Frame& a, const Frame& b) {
-    int n = 0;
-    for (int y = 0; y < 480; y += 2)
-      for (int x = 0; x < 500; x += 2) n += a.at(x, y) != b.at(x, y);
-    return n;
-  };
-
-  ASSERT_TRUE(wait_for(
-      300, [](const Frame& f) { return f.count(0, 0, 500, 500, gltest::is_white) > 125000; }));
-  game.key("s");
-  ASSERT_TRUE(wait_for(300, in_3d_view)) << "no stage";
-
+  // Under valgrind a frame takes about a second.
+  e2e::ScriptedPlay play(game, 300.0, 500);
+  ASSERT_TRUE(play.title());
+  ASSERT_TRUE(play.start_stage()) << "no stage";
   // Step into the first room, turn to its north wall and mark it, turn back.
-  const Frame start = last;
-  game.key("Up");
-  EXPECT_TRUE(wait_for(120, [&](const Frame& f) { return differing(start, f) > 10000; }));
-  game.key("Left");
-  auto is_green = [](Rgb c) { return c[1] > c[0] + 60 && c[1] > c[2] + 60; };
-  auto is_wall_shade = [](Rgb c) { return c[0] < 80 && c[0] == c[1] && c[2] < 110; };
-  EXPECT_TRUE(wait_for(
-      120, [&](const Frame& f) { return f.count(200, 200, 300, 300, is_wall_shade) == 10000; }));
-  game.click(250, 250);
-  EXPECT_TRUE(
-      wait_for(120, [&](const Frame& f) { return f.count(200, 200, 300, 300, is_green) > 1000; }));
+  EXPECT_TRUE(play.step_in());
+  EXPECT_TRUE(play.face_wall());
+  EXPECT_TRUE(play.mark_wall());
   game.key("Right");
 
   // The overhead view until it is refused: at most 500 life points are left, whatever the
   // walk picked up. Above the maze nothing can be picked up; time drains the rest.
   for (int i = 0; i < 36; ++i) game.key("b");
-  EXPECT_TRUE(wait_for(120, [&](const Frame& f) { return bar_pixels(f) <= 25; }))
-      << bar_pixels(last);
+  EXPECT_TRUE(play.wait_for([](const Frame& f) { return bar_pixels(f) <= 25; }, 120))
+      << bar_pixels(play.last());
   // The bar is also gone, on a white sky, while a few points are left: the page's text tells.
-  auto game_over = [&](const Frame& f) {
+  auto game_over = [](const Frame& f) {
     return bar_pixels(f) == 0 && f.count(180, 245, 330, 270, gltest::is_dark) > 30;
   };
-  ASSERT_TRUE(wait_for(900, game_over)) << "no death; bar " << bar_pixels(last);
+  ASSERT_TRUE(play.wait_for(game_over, 900)) << "no death; bar " << bar_pixels(play.last());
   const double death_at = std::chrono::duration<double>(Clock::now() - started).count();
 
   game.key("r");
-  EXPECT_TRUE(wait_for(300, [&](const Frame& f) { return in_3d_view(f) && bar_pixels(f) >= 495; }))
+  EXPECT_TRUE(
+      play.wait_for([](const Frame& f) { return e2e::in_3d_view(f) && bar_pixels(f) >= 495; }, 300))
       << "no restart";
   game.key("q");
   ASSERT_EQ(game.wait_exit(600), 0) << game.err();
