@@ -4,7 +4,8 @@
 set(VORNA_HOST_TOOLS mkfont mkaudio)
 find_package(GTest QUIET)
 if(BUILD_TESTING AND TARGET GTest::gtest_main)
-  add_executable(wine_e2e EXCLUDE_FROM_ALL ${CMAKE_SOURCE_DIR}/tests/windows/wine_e2e.cpp)
+  add_executable(wine_e2e EXCLUDE_FROM_ALL ${CMAKE_SOURCE_DIR}/tests/windows/wine_e2e.cpp
+    ${CMAKE_SOURCE_DIR}/tests/support/x11_process.cpp)
   target_include_directories(wine_e2e PRIVATE ${CMAKE_BINARY_DIR}/generated ${CMAKE_SOURCE_DIR}
     ${CMAKE_SOURCE_DIR}/tests)
   target_link_libraries(wine_e2e PRIVATE X11::X11 GTest::gtest_main vorna_warnings)

@@ -12,7 +12,6 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
-#include <thread>
 
 #include "platform/data_file_list.h"
 
@@ -24,19 +23,9 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-void pause_ms(int ms) {
-  std::this_thread::sleep_for(std::chrono::milliseconds(ms));
-}
-
 Clock::time_point deadline_after(double seconds) {
   return Clock::now() +
          std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds));
-}
-
-std::string quote(const std::string& word) {
-  std::string q = "'";
-  for (char c : word) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return q + "'";
 }
 
 std::vector<unsigned long> game_windows() {
@@ -190,33 +179,12 @@ gltest::Frame Game::screenshot() {
 }
 
 void Game::close_window() {
-  Display* display = window() != 0 ? XOpenDisplay(nullptr) : nullptr;
-  if (display == nullptr) return;
-  XEvent event{};
-  event.xclient.type = ClientMessage;
-  event.xclient.window = window_;
-  event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
-  event.xclient.format = 32;
-  event.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
-  event.xclient.data.l[1] = CurrentTime;
-  XSendEvent(display, window_, False, NoEventMask, &event);
-  XCloseDisplay(display);  // flushes the event
+  e2e::close_window(window());
 }
 
 int Game::wait_exit(double seconds) {
-  const auto deadline = deadline_after(seconds);
-  while (!exited_ && pid_ > 0) {
-    int status = 0;
-    if (waitpid(pid_, &status, WNOHANG) == pid_) {
-      exited_ = true;
-      status_ = WIFEXITED(status) ? WEXITSTATUS(status) : -2;
-    } else if (Clock::now() > deadline) {
-      return -1;
-    } else {
-      pause_ms(20);
-    }
-  }
-  return status_;
+  if (!exited_ && pid_ > 0) exited_ = reap_child(pid_, seconds, &status_);
+  return exited_ ? status_ : -1;
 }
 
 }  // namespace e2e

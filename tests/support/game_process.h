@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "support/gl_window.h"
+#include "support/x11_process.h"
 
 // Drives the real `vorna` binary under the test's X display: start it in a working directory,
 // find its window, send real input with xdotool, take screenshots, close it like a desktop does.

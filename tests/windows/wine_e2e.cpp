@@ -20,11 +20,11 @@
 #include <iterator>
 #include <sstream>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "platform/data_file_list.h"
 #include "support/maze_walk.h"
+#include "support/x11_process.h"
 
 extern char** environ;
 
@@ -32,24 +32,16 @@ namespace {
 
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
+using e2e::pause_ms;
+using e2e::quote;
 
 // Generous: a wine start on a loaded 2-core machine takes seconds.
 constexpr double kSeconds = 60.0;
 const char* const kTitle = "ザルヴォス３Ｄ～ミルテカ～";
 
-void pause_ms(int ms) {
-  std::this_thread::sleep_for(std::chrono::milliseconds(ms));
-}
-
 std::string env(const char* name) {
   const char* value = std::getenv(name);
   return value != nullptr ? value : "";
-}
-
-std::string quote(const std::string& word) {
-  std::string q = "'";
-  for (char c : word) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return q + "'";
 }
 
 std::string slurp(const fs::path& path) {
@@ -201,31 +193,11 @@ class WineGame {
     EXPECT_EQ(std::system(command.c_str()), 0);
   }
 
-  // As a desktop's close button does it: WM_DELETE_WINDOW.
-  void close_window() {
-    XEvent event{};
-    event.xclient.type = ClientMessage;
-    event.xclient.window = window();
-    event.xclient.message_type = XInternAtom(display_, "WM_PROTOCOLS", False);
-    event.xclient.format = 32;
-    event.xclient.data.l[0] = static_cast<long>(XInternAtom(display_, "WM_DELETE_WINDOW", False));
-    event.xclient.data.l[1] = CurrentTime;
-    XSendEvent(display_, window_, False, NoEventMask, &event);
-    XFlush(display_);
-  }
+  void close_window() { e2e::close_window(window()); }
 
   // The exit status, -1 on time-out, -2 when killed by a signal.
   int wait_exit() {
-    const auto deadline = Clock::now() + std::chrono::seconds(static_cast<int>(kSeconds));
-    while (!exited_ && pid_ > 0 && Clock::now() < deadline) {
-      int status = 0;
-      if (waitpid(pid_, &status, WNOHANG) == pid_) {
-        exited_ = true;
-        status_ = WIFEXITED(status) ? WEXITSTATUS(status) : -2;
-      } else {
-        pause_ms(50);
-      }
-    }
+    if (!exited_ && pid_ > 0) exited_ = e2e::reap_child(pid_, kSeconds, &status_);
     return exited_ ? status_ : -1;
   }
 
