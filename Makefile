@@ -5,37 +5,43 @@ WIN_BUILD  ?= build-windows
 JOBS       ?= $(shell nproc)
 XVFB       := xvfb-run -a -s "-screen 0 1280x1024x24"
 
-.PHONY: all deps build run test test-asan test-valgrind soak bench bench-startup bench-glfixed \
-        format clean package test-package windows test-windows fuzz-build fuzz fuzz-smoke web \
-        serve-web test-web bench-web lighthouse-web
+.PHONY: all deps configure build host-tools run test test-asan test-valgrind soak bench \
+        bench-startup bench-glfixed format clean package test-package windows test-windows \
+        fuzz-build fuzz fuzz-smoke web serve-web test-web bench-web lighthouse-web
 
 all: build
 
-# Each target installs the package sets it uses (scripts/install-deps.sh): `make run` only what
-# building and playing needs.
+# Each target installs the package sets it uses (scripts/install-deps.sh), once, through `deps`:
+# `make run` only what building and playing needs, every other target adds its sets to SETS
+# (a target's sets hold for everything it depends on).
 DEPS := bash scripts/install-deps.sh
-
+SETS := game
 deps:
-	$(DEPS) game
+	$(DEPS) $(SETS)
 
-build: deps
+# The host build: the game, its tests and tools, and the asset tools the cross builds take.
+configure: deps
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+build: configure
 	cmake --build $(BUILD) -j $(JOBS)
+
+host-tools: configure
+	cmake --build $(BUILD) -j $(JOBS) --target host_tools
 
 run: build
 	cd $(BUILD)/run && ./vorna
 
-test:
-	$(DEPS) game test
-	$(MAKE) build
+test: SETS += test
+test: build
 	cd $(BUILD) && $(XVFB) ctest --output-on-failure --no-tests=error
 
 # The same tests under AddressSanitizer + UndefinedBehaviorSanitizer, leak detection on.
 # Mesa unloads its driver at exit, before the leak check, taking the roots of its own
 # allocations with it: preloaded, the driver stays mapped and its memory stays reachable.
 MESA_DRIVER := $(firstword $(wildcard /usr/lib/*/dri/swrast_dri.so))
-test-asan:
-	$(DEPS) game test
+test-asan: SETS += test
+test-asan: deps
 	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DVORNA_SANITIZE=ON
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1:verify_asan_link_order=0 \
@@ -43,50 +49,44 @@ test-asan:
 	  LD_PRELOAD=$(MESA_DRIVER) $(XVFB) ctest --output-on-failure
 
 # The scripted play of the real binary under valgrind memcheck (several minutes).
-test-valgrind:
-	$(DEPS) game test valgrind
-	$(MAKE) build
+test-valgrind: SETS += test valgrind
+test-valgrind: build
 	cd $(BUILD)/tests/memcheck && $(XVFB) ./e2e_valgrind
 
 # The long soak: 100,000 ticks and frames of random play (the CTest case plays 5,000).
-soak:
-	$(DEPS) game test
-	$(MAKE) build
+soak: SETS += test
+soak: build
 	cd $(BUILD)/tests/work/test_soak && SOAK_TICKS=100000 $(XVFB) ../../test_soak
 
 # The Debian package, vorna_<version>_amd64.deb in $(BUILD)/.
-package:
-	$(DEPS) game package
-	$(MAKE) build
+package: SETS += package
+package: build
 	cd $(BUILD) && cpack -G DEB
 
 # Installs that package into a throwaway Debian 12 root and starts the game there (needs root).
+test-package: SETS += test-package
 test-package: package
-	$(DEPS) test-package
 	bash scripts/test-package.sh $(BUILD)
 
-bench:
-	$(DEPS) game bench
-	$(MAKE) build
+bench: SETS += bench
+bench: build
 	cd $(BUILD)/run && $(XVFB) ../bench/vorna_bench
 
 # Exec to first swap, the game against a minimal freeglut program: as the machine is (here, no
 # sound device), then with SDL's dummy output, where the output opens and the soundfont loads.
 STARTUP_RUNS ?= 21
-bench-startup:
-	$(DEPS) game bench
-	$(MAKE) build
+bench-startup: SETS += bench
+bench-startup: build
 	cd $(BUILD)/run && env -u SDL_AUDIODRIVER $(XVFB) ../bench/startup_bench $(STARTUP_RUNS)
 	cd $(BUILD)/run && SDL_AUDIODRIVER=dummy $(XVFB) ../bench/startup_bench $(STARTUP_RUNS)
 
 # glfixed over ES 2.0 against the system's GL on the same scenes: frame times and draw calls.
-bench-glfixed:
-	$(DEPS) game test bench
-	$(MAKE) build
+bench-glfixed: SETS += test bench
+bench-glfixed: build
 	cd $(BUILD)/bench && $(XVFB) ./glfixed_bench
 
-format:
-	$(DEPS) format
+format: SETS = format
+format: deps
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
 
 # Windows: vorna.exe cross-built with mingw-w64 (the asset tools come from the host build),
@@ -96,10 +96,9 @@ WIN_CONFIGURE = cmake -S . -B $(WIN_BUILD) -DCMAKE_BUILD_TYPE=Release \
 	-DVORNA_WINDOWS_DEPS=$(CURDIR)/$(WIN_BUILD)/deps/freeglut \
 	-DVORNA_HOST_TOOLS=$(CURDIR)/$(BUILD)/vorna-host-tools.cmake
 
-windows: deps
+windows: SETS += windows
+windows: host-tools
 	bash scripts/windows-deps.sh $(WIN_BUILD)
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
-	cmake --build $(BUILD) -j $(JOBS) --target mkfont mkaudio wine_e2e
 	$(WIN_CONFIGURE)
 	cmake --build $(WIN_BUILD) -j $(JOBS) --target windows_zip
 
@@ -117,10 +116,8 @@ WEB_PORT  ?= 8000
 EMSDK_ENV := NODE_PATH=/usr/share/nodejs
 PYTHON    := /usr/bin/python3
 
-web:
-	$(DEPS) game web
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
-	cmake --build $(BUILD) -j $(JOBS) --target mkfont mkaudio
+web: SETS += web
+web: host-tools
 	$(EMSDK_ENV) emcmake cmake -S . -B $(WEB_BUILD) -DCMAKE_BUILD_TYPE=Release \
 	  -DVORNA_HOST_TOOLS=$(CURDIR)/$(BUILD)/vorna-host-tools.cmake
 	$(EMSDK_ENV) cmake --build $(WEB_BUILD) -j $(JOBS) --target web_zip
@@ -130,8 +127,8 @@ serve-web: web
 	$(PYTHON) scripts/serve_web.py $(WEB_BUILD)/site $(WEB_PORT)
 
 # Headless Chromium plays the page against the native build's pictures of the same scenes.
+test-web: SETS += test web
 test-web: web
-	$(DEPS) game test web
 	cmake --build $(BUILD) -j $(JOBS) --target web_scenes
 	$(EMSDK_ENV) cmake --build $(WEB_BUILD) -j $(JOBS) --target web_scenes
 	$(PYTHON) tests/web/test_web.py $(WEB_BUILD) $(BUILD)
@@ -161,8 +158,8 @@ lighthouse-web: web $(LIGHTHOUSE)
 FUZZ_BUILD   ?= build-fuzz
 FUZZ_SECONDS ?= 60
 
-fuzz-build:
-	$(DEPS) game fuzz
+fuzz-build: SETS += fuzz
+fuzz-build: deps
 	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVORNA_FUZZ=ON
 	cmake --build $(FUZZ_BUILD) -j $(JOBS)
 

@@ -1,6 +1,6 @@
-# A Windows cross build cannot run what it compiles, so it takes the asset tools from a host
-# build: this file lists them (with the wine end-to-end driver, when the tests are built) in
-# vorna-host-tools.cmake.
+# A cross build (Windows, the web) cannot run what it compiles, so it takes the asset tools from
+# a host build: this file lists them (with the wine end-to-end driver, when the tests are built)
+# in vorna-host-tools.cmake, and the target host_tools builds them.
 set(VORNA_HOST_TOOLS mkfont mkaudio)
 find_package(GTest QUIET)
 if(BUILD_TESTING AND TARGET GTest::gtest_main)
@@ -12,3 +12,5 @@ if(BUILD_TESTING AND TARGET GTest::gtest_main)
   list(APPEND VORNA_HOST_TOOLS wine_e2e)
 endif()
 export(TARGETS ${VORNA_HOST_TOOLS} FILE ${CMAKE_BINARY_DIR}/vorna-host-tools.cmake)
+add_custom_target(host_tools)
+add_dependencies(host_tools ${VORNA_HOST_TOOLS})

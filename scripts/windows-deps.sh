@@ -1,11 +1,10 @@
 #!/usr/bin/env bash
-# Everything the Windows build needs, for `make windows` / `make test-windows`:
-#  1. the Debian packages (install-deps.sh's windows set: mingw-w64 posix g++, wine, dpkg-dev,
-#     the headless X tools);
-#  2. a static freeglut 3.4.0 for mingw, from Debian's source package, fetched through a
-#     private apt configuration in the build tree (scripts/freeglut-source.sh; the machine's
-#     /etc/apt is left alone) and built once with our toolchain file. A rebuild finds it
-#     cached and fetches nothing.
+# The freeglut the Windows build links, for `make windows` / `make test-windows` (which first
+# install install-deps.sh's windows set: mingw-w64 posix g++, wine, dpkg-dev, the headless X
+# tools): a static freeglut 3.4.0 for mingw, from Debian's source package, fetched through a
+# private apt configuration in the build tree (scripts/freeglut-source.sh; the machine's
+# /etc/apt is left alone) and built once with our toolchain file. A rebuild finds it cached and
+# fetches nothing.
 # Usage: scripts/windows-deps.sh BUILD_DIR
 set -euo pipefail
 
@@ -13,8 +12,6 @@ ROOT="$(cd "$(dirname "$0")/.." && pwd)"
 BUILD="$(mkdir -p "${1:?build dir}" && cd "$1" && pwd)"
 DEPS="$BUILD/deps"
 FREEGLUT="$DEPS/freeglut"
-
-bash "$ROOT/scripts/install-deps.sh" windows
 
 if [ -f "$FREEGLUT/lib/libfreeglut_static.a" ]; then exit 0; fi
 
