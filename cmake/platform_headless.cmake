@@ -13,7 +13,7 @@ if(NOT TARGET vorna_headless_glut)
   target_link_libraries(vorna_headless_glut INTERFACE glfixed_glut)
 endif()
 
-set(VORNA_PLATFORM_SOURCES platform/platform_headless.cpp)
+set(VORNA_PLATFORM_SOURCES platform/platform_headless.cpp platform/no_folders.cpp)
 set(VORNA_PLATFORM_LIBS vorna_headless_glut)
 set(VORNA_SOUND_BACKEND sound/audio_silent.cpp)
 set(VORNA_DATA_FROM_BIN ".")

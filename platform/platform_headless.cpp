@@ -1,7 +1,6 @@
 // No window system: a program drawing into a GL context it made itself (glfixed's scene
 // program). The pointer does not exist, titles go nowhere, files stay in the working directory.
 #include <cstdio>
-#include <string>
 
 #include "platform/platform.h"
 
@@ -33,14 +32,4 @@ void print_console(const char* utf8_text, bool flush) {
   if (flush) std::fflush(stdout);
 }
 
-std::string executable_dir() {
-  return "";
-}
-
-std::string user_state_dir() {
-  return "";
-}
-
-std::string make_private_temp_dir() {
-  return "";
-}
+// Its folder functions are platform/no_folders.cpp.

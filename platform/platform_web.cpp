@@ -70,18 +70,8 @@ void print_console(const char* utf8_text, bool flush) {
   if (flush) std::fflush(stdout);
 }
 
-std::string executable_dir() {
-  return "";
-}
-
-std::string user_state_dir() {
-  return "";
-}
-
-// The page's working folder, in memory, always takes the maze file: no fallback is needed.
-std::string make_private_temp_dir() {
-  return "";
-}
+// The page's working folder, in memory, holds every file and always takes the maze file: its
+// folder functions are platform/no_folders.cpp.
 
 // clang-format off
 // Game controllers: the Gamepad API's pads in the standard mapping, then the page's own virtual
