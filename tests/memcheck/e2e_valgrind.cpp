@@ -9,7 +9,7 @@
 #include <string>
 
 #include "memcheck/memcheck_xml.h"
-#include "support/scripted_play.h"
+#include "support/game_process.h"
 
 namespace {
 
@@ -40,31 +40,30 @@ TEST(Memcheck, PlaythroughOfTheRealGameIsClean) {
   ASSERT_NE(game.window(300.0), 0UL) << game.err();
 
   // Under valgrind a frame takes about a second.
-  e2e::ScriptedPlay play(game, 300.0, 500);
-  ASSERT_TRUE(play.title());
-  ASSERT_TRUE(play.start_stage()) << "no stage";
+  Frame last;
+  auto wait_for = [&](double seconds, auto pred) {
+    return e2e::wait_for_frame(game, pred, seconds, 500, &last);
+  };
   // Step into the first room, turn to its north wall and mark it, turn back.
-  EXPECT_TRUE(play.step_in());
-  EXPECT_TRUE(play.face_wall());
-  EXPECT_TRUE(play.mark_wall());
+  ASSERT_NO_FATAL_FAILURE(e2e::play_opening(game, 300.0, 500, &last));
   game.key("Right");
 
   // The overhead view until it is refused: at most 500 life points are left, whatever the
   // walk picked up. Above the maze nothing can be picked up; time drains the rest.
   for (int i = 0; i < 36; ++i) game.key("b");
-  EXPECT_TRUE(play.wait_for([](const Frame& f) { return bar_pixels(f) <= 25; }, 120))
-      << bar_pixels(play.last());
+  EXPECT_TRUE(wait_for(120, [](const Frame& f) { return bar_pixels(f) <= 25; }))
+      << bar_pixels(last);
   // The bar is also gone, on a white sky, while a few points are left: the page's text tells.
   auto game_over = [](const Frame& f) {
     return bar_pixels(f) == 0 && f.count(180, 245, 330, 270, gltest::is_dark) > 30;
   };
-  ASSERT_TRUE(play.wait_for(game_over, 900)) << "no death; bar " << bar_pixels(play.last());
+  ASSERT_TRUE(wait_for(900, game_over)) << "no death; bar " << bar_pixels(last);
   const double death_at = std::chrono::duration<double>(Clock::now() - started).count();
 
   game.key("r");
-  EXPECT_TRUE(
-      play.wait_for([](const Frame& f) { return e2e::in_3d_view(f) && bar_pixels(f) >= 495; }, 300))
-      << "no restart";
+  EXPECT_TRUE(wait_for(300, [](const Frame& f) {
+    return e2e::in_3d_view(f) && bar_pixels(f) >= 495;
+  })) << "no restart";
   game.key("q");
   ASSERT_EQ(game.wait_exit(600), 0) << game.err();
   const double total = std::chrono::duration<double>(Clock::now() - started).count();

@@ -1,5 +1,6 @@
 #include "support/game_process.h"
 
+#include <gtest/gtest.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <signal.h>
@@ -14,6 +15,8 @@
 #include <sstream>
 
 #include "platform/data_file_list.h"
+
+using gltest::Frame;
 
 extern char** environ;
 
@@ -37,6 +40,15 @@ std::vector<unsigned long> game_windows() {
 
 bool contains(const std::vector<unsigned long>& ids, unsigned long id) {
   return std::find(ids.begin(), ids.end(), id) != ids.end();
+}
+
+// Pixels that differ, every second one each way, above the life bar.
+int differing(const Frame& a, const Frame& b) {
+  const int width = std::min(a.width, b.width), height = std::min({a.height, b.height, 480});
+  int n = 0;
+  for (int y = 0; y < height; y += 2)
+    for (int x = 0; x < width; x += 2) n += a.at(x, y) != b.at(x, y);
+  return n;
 }
 
 const std::string& slurp(const std::string& path, std::string& into) {
@@ -185,6 +197,55 @@ void Game::close_window() {
 int Game::wait_exit(double seconds) {
   if (!exited_ && pid_ > 0) exited_ = reap_child(pid_, seconds, &status_);
   return exited_ ? status_ : -1;
+}
+
+bool wait_for_frame(Game& game, const std::function<bool(const Frame&)>& pred, double seconds,
+                    int poll_ms, Frame* last) {
+  const auto deadline = deadline_after(seconds);
+  while (Clock::now() < deadline) {
+    const Frame f = game.screenshot();
+    if (f.width == 500 && f.height == 500 && pred(*last = f)) return true;
+    pause_ms(poll_ms);
+  }
+  return false;
+}
+
+bool is_green(const gltest::Rgb& c) {
+  return c[1] > c[0] + 60 && c[1] > c[2] + 60;
+}
+
+bool is_wall_shade(const gltest::Rgb& c) {
+  return c[0] < 80 && c[0] == c[1] && c[2] < 110;
+}
+
+bool in_3d_view(const Frame& f) {
+  return f.count(0, 250, 500, 480, gltest::is_white) == 0;
+}
+
+void play_opening(Game& game, double seconds, int poll_ms, Frame* last) {
+  const auto wait_for = [&](const std::function<bool(const Frame&)>& pred) {
+    return wait_for_frame(game, pred, seconds, poll_ms, last);
+  };
+  ASSERT_TRUE(wait_for([](auto& f) { return f.count(0, 0, 500, 500, gltest::is_white) > 125000; }))
+      << "no title page";
+  game.key("s");
+  ASSERT_TRUE(wait_for(in_3d_view)) << "no stage";
+
+  // Up: the picture changes by far more than the spinning items make it change.
+  const Frame start = *last;
+  const int idle = differing(start, game.screenshot());
+  game.key("Up");
+  EXPECT_TRUE(wait_for([&](auto& f) { return differing(start, f) > 10000 + 4 * idle; }))
+      << "no step";
+
+  // Left: facing row 0, a wall 2.5 ahead fills the centre; a click marks it green.
+  game.key("Left");
+  ASSERT_TRUE(wait_for([](auto& f) { return f.count(200, 200, 300, 300, is_wall_shade) == 10000; }))
+      << "no wall ahead";
+  EXPECT_EQ(last->count(0, 0, 500, 488, is_green), 0);
+  game.click(250, 250);
+  EXPECT_TRUE(wait_for([](auto& f) { return f.count(200, 200, 300, 300, is_green) > 1000; }))
+      << "no mark";
 }
 
 }  // namespace e2e

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -52,5 +53,21 @@ class Game {
   std::vector<unsigned long> older_windows_;  // game windows already there before the start
   std::string out_path_, err_path_, out_, err_;
 };
+
+// Screenshots of `game`, `poll_ms` apart, until `pred` holds for a whole 500 x 500 frame (kept
+// in *last); false when none did within `seconds`.
+bool wait_for_frame(Game& game, const std::function<bool(const gltest::Frame&)>& pred,
+                    double seconds, int poll_ms, gltest::Frame* last);
+
+// Pixels of the play screen.
+bool is_green(const gltest::Rgb& c);       // a wall mark
+bool is_wall_shade(const gltest::Rgb& c);  // a wall a few units ahead: grey in the blue fog
+bool in_3d_view(const gltest::Frame& f);   // the lower half all walls and floor, no background
+
+// The opening of a scripted play, shared by the end-to-end test and the valgrind run: the title
+// page, 's' to the first stage, Up into room (1, 1), Left to face its north wall, a click that
+// marks it green. Each step is awaited for at most `seconds`, by screenshots `poll_ms` apart;
+// the first that does not show fails the running test. *last ends as the marked wall.
+void play_opening(Game& game, double seconds, int poll_ms, gltest::Frame* last);
 
 }  // namespace e2e
