@@ -9,7 +9,6 @@
 #include <cstdlib>
 #include <fstream>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "support/game_process.h"
@@ -19,14 +18,11 @@ namespace {
 
 using gltest::differing;
 using gltest::Frame;
-using gltest::Rgb;
 using playtest::Cell;
 using playtest::Grid;
 using Clock = std::chrono::steady_clock;
 
-void pause_ms(int ms) {
-  std::this_thread::sleep_for(std::chrono::milliseconds(ms));
-}
+using e2e::pause_ms;
 
 // The pads' script and the shim's log of the marks it has reached.
 class Pads {
@@ -123,17 +119,9 @@ TEST(E2eGamepad, TwoPadsWalkToTheExitLoseAPadDieRestartAndQuit) {
   Pads pads(dir);
   e2e::Game game(dir, pads.env());
   ASSERT_NE(game.window(30.0), 0UL) << game.err();
-  auto is_green = [](Rgb c) { return c[1] > c[0] + 60 && c[1] > c[2] + 60; };
-  auto is_wall_shade = [](Rgb c) { return c[0] < 80 && c[0] == c[1] && c[2] < 110; };
-  auto is_bar_red = [](Rgb c) { return c[0] > 200 && c[1] < 40 && c[2] < 40; };
-  auto in_3d_view = [](const Frame& f) { return f.count(0, 250, 500, 480, gltest::is_white) == 0; };
   Frame last;
-  auto wait_for = [&](auto pred, int seconds = 15) {
-    for (int i = 0; i < seconds * 10; ++i, pause_ms(100)) {
-      const Frame f = game.screenshot();
-      if (f.width == 500 && f.height == 500 && pred(last = f)) return true;
-    }
-    return false;
+  auto wait_for = [&](auto pred, double seconds = 20.0) {
+    return e2e::wait_for_frame(game, pred, seconds, 100, &last);
   };
   auto wait_for_maze = [&](std::size_t size) {
     for (int i = 0; i < 100 && read_maze(dir).size() != size; ++i) pause_ms(100);
@@ -144,7 +132,7 @@ TEST(E2eGamepad, TwoPadsWalkToTheExitLoseAPadDieRestartAndQuit) {
 
   // Two pads plugged in; Start on pad 0: the first stage, 13 x 13.
   ASSERT_TRUE(pads.play("attach 0\nattach 1\n" + tap(0, "start"))) << game.err();
-  ASSERT_TRUE(wait_for(in_3d_view));
+  ASSERT_TRUE(wait_for(e2e::in_3d_view));
   ASSERT_TRUE(wait_for_maze(13));
   const Grid maze = read_maze(dir);
   ASSERT_EQ((std::string{maze[1][0], maze[1][1], maze[0][1]}), "__#");
@@ -157,19 +145,19 @@ TEST(E2eGamepad, TwoPadsWalkToTheExitLoseAPadDieRestartAndQuit) {
   EXPECT_TRUE(wait_for([&](const Frame& f) { return differing(start, f) > 10000 + 4 * idle; }));
   ASSERT_TRUE(pads.play(turn(0, "left")));
   auto facing_wall = [&](const Frame& f) {
-    return f.count(200, 200, 300, 300, is_wall_shade) == 10000;
+    return f.count(200, 200, 300, 300, e2e::is_wall_shade) == 10000;
   };
   ASSERT_TRUE(wait_for(facing_wall));
-  EXPECT_EQ(last.count(0, 0, 500, 488, is_green), 0);
+  EXPECT_EQ(last.count(0, 0, 500, 488, e2e::is_green), 0);
   ASSERT_TRUE(pads.play("flick 0 a\nwait 1\n"));  // down and up again between two ticks
   EXPECT_TRUE(
-      wait_for([&](const Frame& f) { return f.count(200, 200, 300, 300, is_green) > 1000; }));
+      wait_for([&](const Frame& f) { return f.count(200, 200, 300, 300, e2e::is_green) > 1000; }));
   ASSERT_TRUE(pads.play(tap(0, "y")));
   EXPECT_TRUE(wait_for(
       [&](const Frame& f) { return f.count(200, 150, 300, 250, gltest::is_white) > 9000; }));
   ASSERT_TRUE(pads.play(tap(0, "up")));
   EXPECT_TRUE(
-      wait_for([&](const Frame& f) { return f.count(200, 200, 300, 300, is_green) > 1000; }));
+      wait_for([&](const Frame& f) { return f.count(200, 200, 300, 300, e2e::is_green) > 1000; }));
 
   // The walk to the exit from the first room, facing north. Pulled out mid-step, pad 1 is
   // dropped: its step ends and no other follows, though the way goes on.
@@ -180,7 +168,7 @@ TEST(E2eGamepad, TwoPadsWalkToTheExitLoseAPadDieRestartAndQuit) {
   const std::vector<std::string> parts = walk(path, 0);
   ASSERT_EQ(parts.size(), 2u) << "no straight of two cells on the way";
   ASSERT_TRUE(pads.play(parts[0])) << game.err();
-  ASSERT_TRUE(wait_for(in_3d_view));
+  ASSERT_TRUE(wait_for(e2e::in_3d_view));
   const Frame stopped = last;
   pause_ms(1500);
   EXPECT_LT(differing(stopped, game.screenshot()), 10000 + 4 * idle) << "still walking";
@@ -194,15 +182,11 @@ TEST(E2eGamepad, TwoPadsWalkToTheExitLoseAPadDieRestartAndQuit) {
   burn += tap(1, "up");
   for (int i = 0; i < 20; ++i) burn += hold(1, "up", 4) + hold(1, "down", 4);
   ASSERT_TRUE(pads.play(burn)) << game.err();
-  auto game_over = [&](const Frame& f) {
-    return f.count(0, 495, 500, 496, is_bar_red) == 0 &&
-           f.count(180, 245, 330, 270, gltest::is_dark) > 30;
-  };
-  ASSERT_TRUE(wait_for(game_over, 60)) << "no death";
+  ASSERT_TRUE(wait_for(e2e::game_over_page, 60)) << "no death";
 
   // Start again: the restart runs two stage set-ups, 33 then 43.
   ASSERT_TRUE(pads.play(tap(0, "start")));
-  EXPECT_TRUE(wait_for(in_3d_view));
+  EXPECT_TRUE(wait_for(e2e::in_3d_view));
   EXPECT_TRUE(wait_for_maze(43));
 
   pads.send(tap(1, "back"));

@@ -14,17 +14,7 @@
 namespace {
 
 using gltest::Frame;
-using gltest::Rgb;
 using Clock = std::chrono::steady_clock;
-
-bool is_bar_red(const Rgb& c) {
-  return c[0] > 200 && c[1] < 40 && c[2] < 40;
-}
-
-// Life points as the bar shows them: one pixel per 20 points in the 500-pixel window.
-int bar_pixels(const Frame& f) {
-  return f.count(0, 495, f.width, 496, is_bar_red);
-}
 
 TEST(Memcheck, PlaythroughOfTheRealGameIsClean) {
   const std::string dir = e2e::make_workdir("valgrind");
@@ -51,18 +41,15 @@ TEST(Memcheck, PlaythroughOfTheRealGameIsClean) {
   // The overhead view until it is refused: at most 500 life points are left, whatever the
   // walk picked up. Above the maze nothing can be picked up; time drains the rest.
   for (int i = 0; i < 36; ++i) game.key("b");
-  EXPECT_TRUE(wait_for(120, [](const Frame& f) { return bar_pixels(f) <= 25; }))
-      << bar_pixels(last);
+  EXPECT_TRUE(wait_for(120, [](const Frame& f) { return e2e::bar_pixels(f) <= 25; }))
+      << e2e::bar_pixels(last);
   // The bar is also gone, on a white sky, while a few points are left: the page's text tells.
-  auto game_over = [](const Frame& f) {
-    return bar_pixels(f) == 0 && f.count(180, 245, 330, 270, gltest::is_dark) > 30;
-  };
-  ASSERT_TRUE(wait_for(900, game_over)) << "no death; bar " << bar_pixels(last);
+  ASSERT_TRUE(wait_for(900, e2e::game_over_page)) << "no death; bar " << e2e::bar_pixels(last);
   const double death_at = std::chrono::duration<double>(Clock::now() - started).count();
 
   game.key("r");
   EXPECT_TRUE(wait_for(300, [](const Frame& f) {
-    return e2e::in_3d_view(f) && bar_pixels(f) >= 495;
+    return e2e::in_3d_view(f) && e2e::bar_pixels(f) >= 495;
   })) << "no restart";
   game.key("q");
   ASSERT_EQ(game.wait_exit(600), 0) << game.err();

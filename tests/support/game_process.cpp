@@ -42,15 +42,6 @@ bool contains(const std::vector<unsigned long>& ids, unsigned long id) {
   return std::find(ids.begin(), ids.end(), id) != ids.end();
 }
 
-// Pixels that differ, every second one each way, above the life bar.
-int differing(const Frame& a, const Frame& b) {
-  const int width = std::min(a.width, b.width), height = std::min({a.height, b.height, 480});
-  int n = 0;
-  for (int y = 0; y < height; y += 2)
-    for (int x = 0; x < width; x += 2) n += a.at(x, y) != b.at(x, y);
-  return n;
-}
-
 const std::string& slurp(const std::string& path, std::string& into) {
   std::ifstream in(path, std::ios::binary);
   into.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
@@ -222,6 +213,15 @@ bool in_3d_view(const Frame& f) {
   return f.count(0, 250, 500, 480, gltest::is_white) == 0;
 }
 
+int bar_pixels(const Frame& f) {
+  return f.count(0, 495, f.width, 496,
+                 [](const gltest::Rgb& c) { return c[0] > 200 && c[1] < 40 && c[2] < 40; });
+}
+
+bool game_over_page(const Frame& f) {
+  return bar_pixels(f) == 0 && f.count(180, 245, 330, 270, gltest::is_dark) > 30;
+}
+
 void play_opening(Game& game, double seconds, int poll_ms, Frame* last) {
   const auto wait_for = [&](const std::function<bool(const Frame&)>& pred) {
     return wait_for_frame(game, pred, seconds, poll_ms, last);
@@ -233,9 +233,9 @@ void play_opening(Game& game, double seconds, int poll_ms, Frame* last) {
 
   // Up: the picture changes by far more than the spinning items make it change.
   const Frame start = *last;
-  const int idle = differing(start, game.screenshot());
+  const int idle = gltest::differing(start, game.screenshot());
   game.key("Up");
-  EXPECT_TRUE(wait_for([&](auto& f) { return differing(start, f) > 10000 + 4 * idle; }))
+  EXPECT_TRUE(wait_for([&](auto& f) { return gltest::differing(start, f) > 10000 + 4 * idle; }))
       << "no step";
 
   // Left: facing row 0, a wall 2.5 ahead fills the centre; a click marks it green.

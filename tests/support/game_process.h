@@ -60,9 +60,11 @@ bool wait_for_frame(Game& game, const std::function<bool(const gltest::Frame&)>&
                     double seconds, int poll_ms, gltest::Frame* last);
 
 // Pixels of the play screen.
-bool is_green(const gltest::Rgb& c);       // a wall mark
-bool is_wall_shade(const gltest::Rgb& c);  // a wall a few units ahead: grey in the blue fog
-bool in_3d_view(const gltest::Frame& f);   // the lower half all walls and floor, no background
+bool is_green(const gltest::Rgb& c);          // a wall mark
+bool is_wall_shade(const gltest::Rgb& c);     // a wall a few units ahead: grey in the blue fog
+bool in_3d_view(const gltest::Frame& f);      // the lower half all walls and floor, no background
+int bar_pixels(const gltest::Frame& f);       // the life bar's length: a pixel per 20 life points
+bool game_over_page(const gltest::Frame& f);  // no life bar, the page's text dark on white
 
 // The opening of a scripted play, shared by the end-to-end test and the valgrind run: the title
 // page, 's' to the first stage, Up into room (1, 1), Left to face its north wall, a click that
