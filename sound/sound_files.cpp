@@ -218,7 +218,17 @@ bool is_wave(const unsigned char* data, std::size_t size) {
       have_format = true;
       block_align = le16(chunk.body + 12);
     } else if (tag(chunk.name, "data")) {
-      return have_format && chunk.length > 0 && chunk.length % block_align == 0;
+      if (!have_format || chunk.length == 0 || chunk.length % block_align != 0) return false;
+      // SDL_mixer's music loader reads on to the end of the file, whatever the RIFF size says,
+      // allocating what each chunk declares, until a chunk declares nothing: those chunks too
+      // must lie within the file and set no loop points.
+      const unsigned char* const file_end = data + size;
+      while (file_end - p >= 8) {
+        if (!next_chunk(p, file_end, chunk)) return false;
+        if (chunk.length == 0) break;
+        if (tag(chunk.name, "smpl")) return false;
+      }
+      return true;
     } else if (tag(chunk.name, "smpl")) {
       return false;  // loop points: the music plays once
     }

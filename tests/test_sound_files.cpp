@@ -157,6 +157,14 @@ TEST(SoundFiles, WaveRiffSizeOfZeroOrPastTheFileMeansTheWholeFile) {
       Bytes trailing = b;
       trailing.insert(trailing.end(), {'J', 'U', 'N', 'K', 2, 0, 0, 0, 1, 2, 3});
       EXPECT_TRUE(wave_ok(trailing)) << riff;
+      // Past the data, a chunk declaring 3.5 GB (found by fuzzing: the mixer allocated it) and
+      // loop points are refused as they are before it.
+      for (const Bytes& tail : {Bytes{'L', 'I', 'S', 'T', 0x64, 0x89, 0xAE, 0xD3, 1, 2},
+                                Bytes{'s', 'm', 'p', 'l', 2, 0, 0, 0, 1, 2}}) {
+        Bytes after = b;
+        after.insert(after.end(), tail.begin(), tail.end());
+        EXPECT_FALSE(wave_ok(after)) << riff << " " << tail[0];
+      }
       EXPECT_FALSE(wave_ok(Bytes(b.begin(), b.end() - 1))) << riff;     // data cut short
       EXPECT_FALSE(wave_ok(Bytes(b.begin(), b.begin() + 36))) << riff;  // no data
       Bytes streamed = b;  // the data size left unknown: SDL_mixer would allocate 4 GB for it
