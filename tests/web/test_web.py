@@ -7,6 +7,7 @@ Web Audio.
     test_web.py WEB_BUILD HOST_BUILD
 """
 
+import base64
 import json
 import os
 import re
@@ -24,6 +25,7 @@ SCENARIO = os.path.join(HERE, "scenario.txt")
 EXACT = {"title", "gameover"}  # text pages: pixel for pixel
 MAX_OFF_PIXELS = 125  # beyond them, at most 0.05 % of the frame off by more than 8 levels,
 MAX_OFF_LEVELS = 32   # and nothing off by more than 32 away from the edges
+AUDIO_STATE = "Module.vornaAudio.ctx.state"
 
 
 def scenario():
@@ -74,9 +76,14 @@ class Run:
 
     def picture(self, browser, b, name, where=""):
         """The canvas against the native picture `name`: the text pages exact, the others within
-        the bound."""
-        browser.js("vornaTest.nextFrame()")
-        shot = browser.screenshot_rgb(b)
+        the bound. The page as shown at `b` (the canvas's rectangle, shown 1:1), or with no `b`
+        the canvas's own 500 x 500 pixels, however large the page shows them."""
+        if b:
+            browser.js("vornaTest.nextFrame()")
+            shot = browser.screenshot_rgb(b)
+        else:
+            shot = base64.b64decode(browser.js("vornaTest.pixels()"))
+            b = {"width": 500, "height": 500}
         over8, differ, worst, off_edge = compare(
             shot, read_ppm(os.path.join(self.native, name + ".ppm")), int(b["width"]))
         print("      %-12s %6d pixels differ, %4d by more than 8, worst %3d (%3d off the edges)"
@@ -129,14 +136,14 @@ class Run:
     def check(self, browser, what, rect, die_seconds):
         sounds = lambda: browser.js("vornaTest.listen()")
         if what == "silent":
-            self.expect(browser.js("Module.vornaAudio.ctx.state") == "suspended" and not sounds(),
+            self.expect(browser.js(AUDIO_STATE) == "suspended" and not sounds(),
                         "no sound before the first key")
         elif what == "music":
             browser.wait_for("vornaTest.sources.length > 0", 10)
             browser.wait_for("vornaTest.listen()[0].loudest > 0.001", 10)
             music = sounds()[0]
             self.expect(abs(music["duration"] - self.music_seconds) < 0.01
-                        and browser.js("Module.vornaAudio.ctx.state") == "running",
+                        and browser.js(AUDIO_STATE) == "running",
                         "the music was decoded and started at the first key, and sounds")
             print("      music: %.1f s, peak %.4f, RMS %.4f" % (music["duration"], music["peak"], music["rms"]))
         elif what == "green":
@@ -147,16 +154,33 @@ class Run:
             with open(os.path.join(self.native, "vorna.txt"), encoding="ascii") as f:
                 self.expect(browser.js("FS.readFile('vorna.txt', {encoding: 'utf8'})") == f.read(),
                             "vorna.txt in the page's memory: the native build's maze")
-        elif what == "noscroll":  # in a window too small for the page
+        elif what == "noscroll":  # in a window lower than the view
             width, height = browser.size
             browser.resize(width, 300)
             for key in ("down", " ", "right"):
                 browser.key(key)
             time.sleep(0.5)  # a scroll would be animated
-            self.expect(browser.js("document.documentElement.scrollHeight > window.innerHeight")
-                        and browser.js("window.scrollY + window.scrollX") == 0,
-                        "the arrows and space never scroll the page")
+            side = browser.js("document.getElementById('screen').getBoundingClientRect().height")
+            self.expect(browser.js("document.documentElement.scrollHeight <= window.innerHeight")
+                        and browser.js("window.scrollY + window.scrollX") == 0 and side < 300,
+                        "a window 300 high: the view scaled to %d, nothing to scroll, and the "
+                        "arrows and space scroll nothing" % side)
             browser.resize(width, height)
+        elif what == "lost":  # mid-game; the picture after it must be the one before
+            browser.js("window.lose = Module.ctx.getExtension('WEBGL_lose_context'); lose.loseContext()")
+            browser.wait_for("!document.getElementById('notice').hidden", 5)
+            draws = browser.js("vornaTest.draws")
+            for key in ("left", "b"):
+                browser.key(key)
+            browser.js("vornaTest.tick(100)")  # 10 s of play: 5 pixels of the life bar
+            time.sleep(0.3)
+            notice = browser.js("document.getElementById('notice').textContent")
+            self.expect("reload" not in notice.lower() and browser.js("vornaTest.draws") == draws
+                        and browser.js(AUDIO_STATE) == "suspended",
+                        "the graphics context lost: the page says the game waits (%r), nothing "
+                        "is drawn for 100 ticks, a turn and b, the sound is held" % notice)
+            browser.js("lose.restoreContext()")
+            browser.wait_for("document.getElementById('notice').hidden && %s == 'running'" % AUDIO_STATE, 10)
         elif what == "died":
             browser.wait_for("vornaTest.listen().some(function(s){return Math.abs(s.duration-%f)<0.01 && s.loudest>0.001})"
                              % die_seconds, 10)
@@ -176,17 +200,67 @@ class Run:
                         "q: the loop and the sound stop, the page says the game ended")
             self.expect(not browser.exceptions(), "no uncaught exception in the page")
 
+    # Keys the browser keeps, with the DevTools key code each is sent with.
+    BROWSER_KEYS = {"F5": 116, "F11": 122, "F1": 112, "Tab": 9, "Backspace": 8, "Home": 36,
+                    "End": 35, "PageDown": 34}
+    GAME_KEYS = ("up", "down", "left", "right", " ", "b", "r")  # all of them do nothing at the title
+
+    def keys(self, browser, server, seed):
+        """The browser's keys reach the browser; the game's keys are held back from it while the
+        game has the focus, and go to a focused button when it has not."""
+        self.page(browser, server, seed=seed, hold=True)
+        browser.wait_for("window.vornaTest.frames > 0")
+        browser.js("for (var i = 0; i < 300; ++i) getWasmTableEntry(GLUT.displayFunc)()")
+        # Noted as they arrive, after every listener of the page; then kept from the browser.
+        browser.js("window.keysSeen = {}; window.addEventListener('keydown', function (e) {"
+                   "keysSeen[e.key] = e.defaultPrevented; e.preventDefault(); })")
+        for key, code in self.BROWSER_KEYS.items():
+            browser.KEYS.setdefault(key, (key, code))
+
+        def seen(keys):
+            browser.js("keysSeen = {}")
+            for key in keys:
+                browser.key(key)
+            return browser.js("keysSeen")
+        browser_keys = seen(self.BROWSER_KEYS)
+        game_keys = seen(self.GAME_KEYS)
+        self.expect(not any(browser_keys.values()) and len(browser_keys) == len(self.BROWSER_KEYS),
+                    "the browser's keys are the browser's: %s" % browser_keys)
+        self.expect(all(game_keys.values()) and len(game_keys) == len(self.GAME_KEYS),
+                    "the game's keys, the game having the focus, are the game's: %s" % game_keys)
+        browser.js("document.getElementById('fullscreen').focus()")
+        elsewhere = seen(self.GAME_KEYS + ("s",))
+        self.expect(not any(elsewhere.values()),
+                    "a button having the focus, the game's keys are the button's: %s" % elsewhere)
+        self.picture(browser, None, "title", "keys elsewhere: ")  # s did not start the game
+        browser.js("document.getElementById('canvas').focus()")
+        browser.key("s")
+        browser.js("vornaTest.tick(1)")
+        self.picture(browser, None, "stage", "keys: the focus back, s: ")
+
     @staticmethod
     def shows(browser, element):
         return browser.js("getComputedStyle(document.getElementById('%s')).display != 'none'"
                           % element)
 
     def without(self, browser, server):
-        self.page(browser, server, noWebGL=True)
-        browser.wait_for("!document.getElementById('message').hidden", 30)
-        self.expect("WebGL" in browser.js("document.getElementById('message').textContent")
-                    and self.shows(browser, "message") and not self.shows(browser, "canvas"),
-                    "without WebGL: a message on the page")
+        for option, what in (("noWebGL", "without WebGL"),
+                             ("badShaders", "WebGL that compiles no shader")):
+            self.page(browser, server, **{option: True})
+            browser.wait_for("!document.getElementById('message').hidden", 30)
+            self.expect("WebGL" in browser.js("document.getElementById('message').textContent")
+                        and self.shows(browser, "message") and not self.shows(browser, "canvas")
+                        and not browser.exceptions(),
+                        "%s: a message on the page, nothing thrown" % what)
+        self.page(browser, server, loseEarly=True)
+        browser.wait_for("vornaTest.frames > 0 && !document.getElementById('notice').hidden")
+        time.sleep(0.5)
+        waiting = browser.js("vornaTest.draws") == 0 and self.shows(browser, "notice")
+        browser.js("vornaTest.restore()")
+        browser.wait_for("vornaTest.draws > 0 && document.getElementById('notice').hidden", 10)
+        self.expect(waiting and not browser.exceptions() and not self.shows(browser, "message"),
+                    "the graphics context lost before the first frame: the page says the game "
+                    "waits; restored, the game draws; nothing thrown")
         self.page(browser, server, noWebAudio=True, hold=True)
         browser.wait_for("window.vornaTest.frames > 0")
         browser.key("s")
@@ -207,6 +281,7 @@ def main():
         run.walk(browser, server, steps, seed)
         browser.close()
         browser = Browser()
+        run.keys(browser, server, seed)
         run.without(browser, server)
         loading.check(run, seed)
     finally:
