@@ -7,6 +7,7 @@
 #include "app/data_files.h"
 #include "app/gamesystem.h"
 #include "app/platform.h"
+#include "input/gamepads.h"
 
 // Toolkit callbacks: each forwards to the one application object.
 
@@ -35,12 +36,20 @@ static void mousemove(int _x, int _y) {
   sys.mouse_move(_x, _y);
 }
 
+// Gamepads press the same keys and button as the callbacks above, read once per tick just
+// before it; their presses arrive at the window's centre.
+static void send_gamepad_presses() {
+  static input::Gamepads pads;
+  pads.tick({keyboard, sp_keyboard, mouse}, sys.width / 2, sys.height / 2);
+}
+
 // The game clock: one tick, one redisplay, then the next tick 100 ms on. A stop the system
 // asked for ends the game here, outside the signal handler. While the game is paused the clock
 // keeps its beat but skips the tick and the frame, so none are owed when it goes on.
 static void timer(int value) {
   if (stop_requested()) std::exit(0);  // as the quit key ends it
   if (!game_paused()) {
+    send_gamepad_presses();
     sys.timer(value);
     glutPostRedisplay();
   }

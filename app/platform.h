@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 // The few things the game needs from the operating system and the window system beyond GLUT.
 // One implementation per platform; nothing else in the game knows which one is built.
@@ -54,3 +55,20 @@ std::string user_state_dir();
 // A new folder of the game's own under the system's temporary folder, private to the user and
 // made fresh (never one that was there before); "" when none can be made.
 std::string make_private_temp_dir();
+
+// A game controller in the standard layout, as read on a game tick.
+struct Gamepad_state {
+  int id;  // the same for as long as the pad stays connected
+  // The D-pad, the bottom (A) and top (Y) face buttons, Start and Back / Select: down now, or
+  // pressed since the previous read where the platform can tell, so a tap between two ticks
+  // still counts.
+  bool up, down, left, right;
+  bool a, y, start, back;
+  // The left stick, each axis -1..1, y negative = up.
+  float stick_x, stick_y;
+};
+
+// The pads connected now (none: empty), read afresh; the game calls it once per tick, and the
+// first call starts the platform's controller support. A pad plugged in or pulled out shows
+// from the next call on. The list stays valid until the next call.
+const std::vector<Gamepad_state>& connected_gamepads();

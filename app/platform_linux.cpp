@@ -2,6 +2,7 @@
 
 #include <GL/freeglut.h>
 #include <GL/glx.h>
+#include <SDL.h>
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -20,6 +21,8 @@
 #include <initializer_list>
 #include <system_error>
 #include <vector>
+
+#include "app/sdl_subsystems.h"
 
 namespace fs = std::filesystem;
 
@@ -189,4 +192,102 @@ std::string make_private_temp_dir() {
     if (mkdtemp(&name[0]) != nullptr) return name;
   }
   return "";
+}
+
+namespace {
+
+// Game controllers through SDL's game-controller API and its mapping database (with the
+// mappings of SDL_GAMECONTROLLERCONFIG), started on the first read and polled on each; pads
+// plugged in or pulled out arrive as SDL's events.
+class Sdl_gamepads {
+ public:
+  Sdl_gamepads() = default;
+  Sdl_gamepads(const Sdl_gamepads&) = delete;
+  Sdl_gamepads& operator=(const Sdl_gamepads&) = delete;
+  ~Sdl_gamepads() {
+    for (const Pad& pad : pads_) SDL_GameControllerClose(pad.controller);
+    if (started_) stop_sdl_subsystem(SDL_INIT_GAMECONTROLLER);
+  }
+
+  const std::vector<Gamepad_state>& read() {
+    states_.clear();
+    if (!tried_) {
+      tried_ = true;
+      started_ = start_sdl_subsystem(SDL_INIT_GAMECONTROLLER);
+    }
+    if (!started_) return states_;
+    SDL_PumpEvents();
+    // Nothing else in the game reads SDL's queue: every event is taken, so it never fills up.
+    SDL_Event events[16];
+    for (int n; (n = SDL_PeepEvents(events, 16, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT)) > 0;)
+      for (int i = 0; i < n; ++i) take(events[i]);
+    for (Pad& pad : pads_) states_.push_back(state_of(pad));
+    return states_;
+  }
+
+ private:
+  struct Pad {
+    SDL_GameController* controller;
+    SDL_JoystickID id;
+    unsigned went_down;  // buttons pressed since the last read, 1 << SDL_GameControllerButton
+  };
+
+  Pad* find(SDL_JoystickID id) {
+    for (Pad& pad : pads_)
+      if (pad.id == id) return &pad;
+    return nullptr;
+  }
+
+  void take(const SDL_Event& e) {
+    if (e.type == SDL_CONTROLLERDEVICEADDED) {
+      // Announced once at start-up and again on hot-plug: each pad is opened once.
+      if (find(SDL_JoystickGetDeviceInstanceID(e.cdevice.which)) != nullptr) return;
+      if (SDL_GameController* c = SDL_GameControllerOpen(e.cdevice.which))
+        pads_.push_back({c, SDL_JoystickInstanceID(SDL_GameControllerGetJoystick(c)), 0});
+    } else if (e.type == SDL_CONTROLLERDEVICEREMOVED) {
+      for (auto it = pads_.begin(); it != pads_.end(); ++it)
+        if (it->id == e.cdevice.which) {
+          SDL_GameControllerClose(it->controller);
+          pads_.erase(it);
+          break;
+        }
+    } else if (e.type == SDL_CONTROLLERBUTTONDOWN && e.cbutton.button < 32) {
+      if (Pad* pad = find(e.cbutton.which)) pad->went_down |= 1u << e.cbutton.button;
+    }
+  }
+
+  static Gamepad_state state_of(Pad& pad) {
+    auto down = [&](SDL_GameControllerButton b) {
+      return SDL_GameControllerGetButton(pad.controller, b) != 0 || (pad.went_down >> b & 1u) != 0;
+    };
+    auto axis = [&](SDL_GameControllerAxis a) {
+      return std::max(-1.0f, SDL_GameControllerGetAxis(pad.controller, a) / 32767.0f);
+    };
+    Gamepad_state s{};
+    s.id = static_cast<int>(pad.id);
+    s.up = down(SDL_CONTROLLER_BUTTON_DPAD_UP);
+    s.down = down(SDL_CONTROLLER_BUTTON_DPAD_DOWN);
+    s.left = down(SDL_CONTROLLER_BUTTON_DPAD_LEFT);
+    s.right = down(SDL_CONTROLLER_BUTTON_DPAD_RIGHT);
+    s.a = down(SDL_CONTROLLER_BUTTON_A);
+    s.y = down(SDL_CONTROLLER_BUTTON_Y);
+    s.start = down(SDL_CONTROLLER_BUTTON_START);
+    s.back = down(SDL_CONTROLLER_BUTTON_BACK);
+    s.stick_x = axis(SDL_CONTROLLER_AXIS_LEFTX);
+    s.stick_y = axis(SDL_CONTROLLER_AXIS_LEFTY);
+    pad.went_down = 0;
+    return s;
+  }
+
+  bool tried_ = false;
+  bool started_ = false;
+  std::vector<Pad> pads_;
+  std::vector<Gamepad_state> states_;
+};
+
+}  // namespace
+
+const std::vector<Gamepad_state>& connected_gamepads() {
+  static Sdl_gamepads pads;
+  return pads.read();
 }

@@ -4,8 +4,11 @@
 #include <io.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
+
+#include "app/platform_windows.h"
 
 namespace {
 
@@ -150,4 +153,68 @@ std::string make_private_temp_dir() {
     if (GetLastError() != ERROR_ALREADY_EXISTS) break;
   }
   return std::string();
+}
+
+namespace {
+
+using Get_xinput_state = DWORD(WINAPI*)(DWORD, XINPUT_STATE*);
+
+// XInput is loaded at run time, from the system folder only: xinput1_4.dll (Windows 8 and
+// later), else xinput9_1_0.dll (Vista, 7). The game then imports nothing beyond what every
+// Windows has, and without either it plays without pads.
+Get_xinput_state xinput() {
+  static const Get_xinput_state get = []() -> Get_xinput_state {
+    wchar_t system[MAX_PATH];
+    const UINT n = GetSystemDirectoryW(system, MAX_PATH);
+    if (n == 0 || n >= MAX_PATH) return nullptr;
+    for (const wchar_t* dll : {L"\\xinput1_4.dll", L"\\xinput9_1_0.dll"}) {
+      const HMODULE module = LoadLibraryW((std::wstring(system, n) + dll).c_str());
+      if (module == nullptr) continue;
+      // Through void(*)(), the one pointer type any function pointer may be cast to.
+      const auto get = reinterpret_cast<Get_xinput_state>(
+          reinterpret_cast<void (*)()>(GetProcAddress(module, "XInputGetState")));
+      if (get != nullptr) return get;
+      FreeLibrary(module);
+    }
+    return nullptr;
+  }();
+  return get;
+}
+
+float stick_axis(SHORT value) {
+  return std::max(-1.0f, std::min(1.0f, value / 32767.0f));
+}
+
+}  // namespace
+
+// XInput's stick is y up; the standard layout's is y down.
+Gamepad_state gamepad_from_xinput(int slot, const XINPUT_STATE& state) {
+  const WORD b = state.Gamepad.wButtons;
+  Gamepad_state s{};
+  s.id = slot;
+  s.up = (b & XINPUT_GAMEPAD_DPAD_UP) != 0;
+  s.down = (b & XINPUT_GAMEPAD_DPAD_DOWN) != 0;
+  s.left = (b & XINPUT_GAMEPAD_DPAD_LEFT) != 0;
+  s.right = (b & XINPUT_GAMEPAD_DPAD_RIGHT) != 0;
+  s.a = (b & XINPUT_GAMEPAD_A) != 0;
+  s.y = (b & XINPUT_GAMEPAD_Y) != 0;
+  s.start = (b & XINPUT_GAMEPAD_START) != 0;
+  s.back = (b & XINPUT_GAMEPAD_BACK) != 0;
+  s.stick_x = stick_axis(state.Gamepad.sThumbLX);
+  s.stick_y = -stick_axis(state.Gamepad.sThumbLY);
+  return s;
+}
+
+// The four player slots, polled: XInput reports the state now only, so a tap shorter than a tick
+// can fall between two reads.
+const std::vector<Gamepad_state>& connected_gamepads() {
+  static std::vector<Gamepad_state> pads;
+  pads.clear();
+  if (const Get_xinput_state get = xinput())
+    for (DWORD slot = 0; slot < XUSER_MAX_COUNT; ++slot) {
+      XINPUT_STATE state{};
+      if (get(slot, &state) == ERROR_SUCCESS)
+        pads.push_back(gamepad_from_xinput(static_cast<int>(slot), state));
+    }
+  return pads;
 }

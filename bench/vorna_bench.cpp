@@ -18,6 +18,7 @@
 #include "app/gamesystem.h"
 #include "app/platform.h"
 #include "app/state.h"
+#include "input/gamepads.h"
 #include "screens/play_state.h"
 #include "support/maze_walk.h"
 
@@ -128,6 +129,56 @@ void BM_Tick(benchmark::State& state) {
   state.counters["items"] = static_cast<double>(ps->field.item_list.size());
 }
 BENCHMARK(BM_Tick)->Unit(benchmark::kMicrosecond);
+
+// The timer callback's gamepad read with no pad connected, against the tick it comes with:
+// batches with and without the read, alternating so that the machine's load falls on both alike;
+// once for the game's tick alone (99 x 99), once for the tick and the frame it asks for (13 x 13,
+// display, swap, finish), as the game runs every 100 ms.
+void BM_GamepadReadPerTick(benchmark::State& state) {
+  const input::Handlers to{[](unsigned char k, int x, int y) { sys.keyboard(k, x, y); },
+                           [](int k, int x, int y) { sys.sp_keyboard(k, x, y); },
+                           [](int b, int s, int x, int y) { sys.mouse(b, s, x, y); }};
+  input::Gamepads pads;
+  using Clock = std::chrono::steady_clock;
+  const auto t0 = Clock::now();
+  pads.tick(to, 250, 250);  // the first read starts the platform's controller support
+  const double start_ms = std::chrono::duration<double, std::milli>(Clock::now() - t0).count();
+  const struct {
+    int maze, batch;
+    bool frame;
+    const char* name;
+  } kinds[] = {{99, 2000, false, "tick"}, {13, 20, true, "tick and frame"}};
+  for (const auto& kind : kinds) {
+    Play_State* ps = stage_of_size(kind.maze);
+    std::vector<double> us[2];  // without, with the read
+    for (int round = 0; round < 40; ++round)
+      for (int read = 0; read < 2; ++read) {
+        const auto b0 = Clock::now();
+        for (int i = 0; i < kind.batch; ++i) {
+          if (read) pads.tick(to, 250, 250);
+          sys.timer(0);
+          if (!kind.frame) continue;
+          sys.display();
+          glutSwapBuffers();
+          glFinish();
+        }
+        us[read].push_back(std::chrono::duration<double, std::micro>(Clock::now() - b0).count() /
+                           kind.batch);
+        ps->hp = 10000;
+      }
+    for (auto& v : us) std::sort(v.begin(), v.end());
+    const double without = us[0][us[0].size() / 2], with = us[1][us[1].size() / 2];
+    state.counters[std::string(kind.name) + " us"] = without;
+    state.counters[std::string(kind.name) + " ratio"] = with / without;
+    std::printf("\ngamepad read, no pad, per %-15s %10.3f us without, %10.3f us with: ratio %.4f",
+                kind.name, without, with, with / without);
+  }
+  std::printf("\nfirst read (starts the controller support): %.2f ms; pads seen: %zu\n", start_ms,
+              connected_gamepads().size());
+  for (auto _ : state) {
+  }
+}
+BENCHMARK(BM_GamepadReadPerTick)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 void print_summary() {
   std::printf("\nframe median, ms          13x13    53x53    99x99   99/13\n");

@@ -8,9 +8,11 @@ pkg_check_modules(ALSA REQUIRED IMPORTED_TARGET alsa)
 # The synthesizer behind the mixer's MIDI: linked only to route its log away from stderr.
 pkg_check_modules(FLUIDSYNTH REQUIRED IMPORTED_TARGET fluidsynth)
 find_package(Threads REQUIRED)  # the music is readied on a thread of its own
+# Game controllers: SDL2's game-controller API (SDL is shared with the sound).
+pkg_check_modules(SDL2 REQUIRED IMPORTED_TARGET sdl2)
 
-set(VORNA_PLATFORM_SOURCES app/platform_linux.cpp)
-set(VORNA_PLATFORM_LIBS GLUT::GLUT OpenGL::GLU OpenGL::GL X11::X11)
+set(VORNA_PLATFORM_SOURCES app/platform_linux.cpp app/sdl_subsystems.cpp)
+set(VORNA_PLATFORM_LIBS GLUT::GLUT OpenGL::GLU OpenGL::GL X11::X11 PkgConfig::SDL2)
 set(VORNA_SOUND_BACKEND
   sound/audio_sdl.cpp sound/audio_sdl_effects.cpp sound/audio_sdl_music.cpp
   sound/audio_sdl_soundfont.cpp)

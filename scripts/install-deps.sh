@@ -13,6 +13,8 @@ game=(
   # sound: SDL2_mixer (MIDI through FluidSynth, whose log the game routes away; waves), ALSA for
   # its quiet error handler, and a small General MIDI soundfont
   libsdl2-mixer-dev libasound2-dev timgm6mb-soundfont libfluidsynth-dev
+  # gamepads: SDL2's game-controller API and its mapping database
+  libsdl2-dev
   # font sources: Shinonome 16-dot bitmap fonts, read with FreeType by tools/
   libfreetype-dev xfonts-shinonome
   # the icons, rendered from the SVG at build time

@@ -5,6 +5,7 @@
 
 #include <atomic>
 
+#include "app/sdl_subsystems.h"
 #include "sound/audio_sdl.h"
 
 namespace {
@@ -46,7 +47,7 @@ Output::~Output() {
   effect = nullptr;
   Mix_CloseAudio();
   Mix_Quit();
-  SDL_Quit();
+  stop_sdl_subsystem(SDL_INIT_AUDIO);
   ok = false;
 }
 
@@ -69,16 +70,9 @@ bool open_output() {
 
   snd_lib_error_set_handler(ignore_alsa_error);
   silence_fluidsynth();
-  // SDL would otherwise take over SIGINT and SIGTERM, and Ctrl+C or kill would no longer end us.
-  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-  if (SDL_Init(0) != 0) return false;
-  if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
-    SDL_Quit();
-    return false;
-  }
+  if (!start_sdl_subsystem(SDL_INIT_AUDIO)) return false;
   if (Mix_OpenAudio(44100, MIX_DEFAULT_FORMAT, 2, 1024) != 0) {
-    SDL_QuitSubSystem(SDL_INIT_AUDIO);
-    SDL_Quit();
+    stop_sdl_subsystem(SDL_INIT_AUDIO);
     return false;
   }
   Mix_AllocateChannels(1);

@@ -114,8 +114,13 @@ TEST(E2eInstall, StagedFilesDesktopMetadataAndTheOptionsADesktopExpects) {
   const std::string entry = slurp(share / "applications" / (kId + ".desktop"));
   for (const std::string& line : std::vector<std::string>{
            "Name=Vorna", "Name[ja]=ザルヴォス３Ｄ～ミルテカ～", "Exec=vorna", "Icon=" + kId,
-           "Categories=Game;ArcadeGame;", "StartupWMClass=Vorna"})
+           "Categories=Game;ArcadeGame;", "StartupWMClass=Vorna",
+           "Keywords=maze;labyrinth;3D;first-person;gamepad;controller;"})
     EXPECT_NE(entry.find("\n" + line + "\n"), std::string::npos) << line;
+  const std::string metainfo = slurp(share / "metainfo" / (kId + ".metainfo.xml"));
+  for (const char* control : {"keyboard", "pointing", "gamepad"})
+    EXPECT_NE(metainfo.find(std::string("<control>") + control + "</control>"), std::string::npos)
+        << control;
 
   // --help and --version answer before any display is looked for; other words go to the
   // toolkit, which knows none of these.

@@ -13,15 +13,9 @@
 
 namespace {
 
+using gltest::differing;
 using gltest::Frame;
 using gltest::is_white;
-
-int differing(const Frame& a, const Frame& b) {
-  int n = 0;
-  for (int y = 0; y < std::min(a.height, b.height); y += 2)
-    for (int x = 0; x < std::min(a.width, b.width); x += 2) n += a.at(x, y) != b.at(x, y);
-  return n;
-}
 
 TEST(E2ePlay, StageStepTurnMarkOverheadAndQuit) {
   const std::string dir = e2e::make_workdir("play");

@@ -3,6 +3,7 @@
 #include <GL/freeglut.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <thread>
 
@@ -82,6 +83,13 @@ void open_window(int width, int height) {
 Rgb Frame::at(int x, int y) const {
   const std::size_t i = (static_cast<std::size_t>(y) * width + x) * 3;
   return {rgb[i], rgb[i + 1], rgb[i + 2]};
+}
+
+int differing(const Frame& a, const Frame& b) {
+  int n = 0;
+  for (int y = 0; y < std::min(a.height, b.height); y += 2)
+    for (int x = 0; x < std::min(a.width, b.width); x += 2) n += a.at(x, y) != b.at(x, y);
+  return n;
 }
 
 Frame read_back_buffer() {

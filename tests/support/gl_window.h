@@ -37,6 +37,10 @@ struct Frame {
   }
 };
 
+// Pixels that differ between two frames, every second one of every second row: a step of the
+// player changes far more of them than the spinning items do.
+int differing(const Frame& a, const Frame& b);
+
 // The back buffer over the current viewport.
 Frame read_back_buffer();
 

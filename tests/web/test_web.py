@@ -17,6 +17,7 @@ import sys
 import tempfile
 import time
 
+import gamepad_web
 import loading
 from browser import Browser, Server, compare, read_ppm, run_native_scenes
 
@@ -279,6 +280,7 @@ def main():
     browser = Browser()
     try:
         run.walk(browser, server, steps, seed)
+        gamepad_web.walk(run, browser, server, steps, seed, hooks)
         browser.close()
         browser = Browser()
         run.keys(browser, server, seed)

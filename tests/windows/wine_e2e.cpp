@@ -241,8 +241,15 @@ class WineGame {
   int status_ = -1;
 };
 
+// wine's log of the DLLs a program loads, as its debug channel "loaddll" writes it.
+const char kLogLoadedDlls[] = "WINEDEBUG=+loaddll";
+bool loaded_xinput(const std::string& log) {
+  return log.find("xinput1_4.dll") != std::string::npos ||
+         log.find("xinput9_1_0.dll") != std::string::npos;
+}
+
 TEST(WineE2e, TitleTextThenStageFromCrlfFileThenQuitsOnQ) {
-  WineGame game("play");
+  WineGame game("play", true, {{kLogLoadedDlls}});
   ASSERT_NE(game.window(), 0UL) << game.err();
   // The window shows before the game gives it its title: wait (bounded) for the title.
   for (int i = 0; i < 100 && game.utf8_property("_NET_WM_NAME") != kTitle; ++i) pause_ms(100);
@@ -278,6 +285,34 @@ TEST(WineE2e, TitleTextThenStageFromCrlfFileThenQuitsOnQ) {
   EXPECT_EQ(game.wait_exit(), 0) << game.err();
   // The console line as UTF-8 bytes in a redirected file, with the text-mode line end.
   EXPECT_EQ(game.out(), "NOW LOADING\u2026\r\n");
+  EXPECT_TRUE(loaded_xinput(game.err())) << "XInput was not loaded for the gamepads";
+}
+
+// A Windows without XInput (wine told to refuse both DLLs): the game starts and plays by the
+// keyboard, and says nothing about it.
+TEST(WineE2e, WithoutXInputItPlaysByKeyboard) {
+  const std::string overrides = env("WINEDLLOVERRIDES");
+  WineGame game("no-xinput", true,
+                {{kLogLoadedDlls, "WINEDLLOVERRIDES=" + overrides + (overrides.empty() ? "" : ";") +
+                                     "xinput1_4,xinput9_1_0=d"}});
+  ASSERT_NE(game.window(), 0UL) << game.err();
+  EXPECT_TRUE(title_page(game.shot_until(title_page)));
+  game.key("s");
+  const Frame stage = game.shot_until([](const Frame& f) { return f.white() < 500 * 500 / 2; });
+  EXPECT_LT(stage.white(), 500 * 500 / 2);
+  // A step forward: the view changes far more than the spinning items change it.
+  auto stepped = [&](const Frame& f) {
+    int n = 0;
+    for (std::size_t i = 0; i < f.rgb.size() && i < stage.rgb.size(); ++i)
+      n += f.rgb[i] != stage.rgb[i];
+    return n > 40000;
+  };
+  game.key("Up");
+  EXPECT_TRUE(stepped(game.shot_until(stepped)));
+  game.key("q");
+  EXPECT_EQ(game.wait_exit(), 0) << game.err();
+  EXPECT_EQ(game.out(), "NOW LOADING\u2026\r\n");
+  EXPECT_FALSE(loaded_xinput(game.err()));
 }
 
 // From a shortcut's other "Start in" folder: the text from the font beside vorna.exe, and the

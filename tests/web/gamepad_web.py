@@ -1,0 +1,50 @@
+"""The keyboard scenario again, played with a gamepad alone: a standard pad given to the page in
+place of navigator.getGamepads (tests/web/gamepad.js), the restart and the end from a virtual pad
+of the page's own (Module.vornaPads), each picture compared with the native build's as the
+keyboard walk compares it. A pad press is read on the game's tick, before it, where the key it
+stands for is handled before the tick too; so the same ticks make the same pictures. A pad
+press is no gesture to the browser, so the sound checks are the keyboard walk's alone."""
+
+import os
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+
+# The scenario's keys as the standard mapping's controls.
+KEYS = {"s": 9, "r": 9, "b": 3, "q": 8}  # Start, Start, Y, Back
+SPECIALS = {"up": "stick", "down": 13, "left": 14, "right": 15}
+CLICK = 0  # A
+# The page's own pad: its Start and Back tapped between two ticks, as a short touch would be.
+VIRTUAL = {"r": 9, "q": 8}
+
+
+def walk(run, browser, server, steps, seed, hooks):
+    with open(os.path.join(HERE, "gamepad.js"), encoding="utf-8") as f:
+        browser.open(server.url + "/site/index.html", hooks(seed=seed, hold=True) + f.read())
+    browser.wait_for("window.vornaTest.frames > 0")
+    b = run.canvas_rect(browser)
+    browser.js("vornaTestPad.plug(true)")
+    has_pad = "document.documentElement.hasAttribute('data-gamepad')"
+    for action, arg, times in steps:
+        if action == "frames":
+            browser.js("for (var i = 0; i < %d; ++i) getWasmTableEntry(GLUT.displayFunc)()" % int(arg))
+        elif action == "ticks":
+            browser.js("vornaTest.tick(%d)" % int(arg))
+        elif action == "key" and arg in VIRTUAL:
+            if arg == "q":
+                browser.js("vornaTestPad.plug(false); vornaTest.tick(1)")
+                run.expect(not browser.js(has_pad), "pad: no pad left, the touch controls may show")
+            browser.js("(Module.vornaPads = Module.vornaPads || []).push("
+                       "{buttons: Object.assign([], {%d: {pressed: false, tapped: true}})})" % VIRTUAL[arg])
+            if arg == "q":
+                browser.js("vornaTest.tick(1)")
+                run.expect(not browser.js(has_pad), "pad: a virtual pad shows no pad to the page")
+        elif action in ("key", "special", "click"):
+            control = CLICK if action == "click" else (KEYS if action == "key" else SPECIALS)[arg]
+            for _ in range(times):
+                browser.js("vornaTestPad.tap(%s)" % repr(control))
+        elif action == "picture":
+            run.picture(browser, b, arg, "pad: ")
+            if arg == "stage":
+                run.expect(browser.js(has_pad), "pad: the page is told a pad is connected")
+        elif action == "check" and arg in ("silent", "green", "mazefile", "ended"):
+            run.check(browser, arg, b, 0)
