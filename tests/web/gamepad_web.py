@@ -17,9 +17,14 @@ CLICK = 0  # A
 VIRTUAL = {"r": 9, "q": 8}
 
 
-def walk(run, browser, server, steps, seed, hooks):
+def pad_script():
+    """Installs the test's pad, unplugged (vornaTestPad.plug(true) plugs it in)."""
     with open(os.path.join(HERE, "gamepad.js"), encoding="utf-8") as f:
-        browser.open(server.url + "/site/index.html", hooks(seed=seed, hold=True) + f.read())
+        return f.read()
+
+
+def walk(run, browser, server, steps, seed):
+    run.page(browser, server, script=pad_script(), seed=seed, hold=True)
     browser.wait_for("window.vornaTest.frames > 0")
     b = run.canvas_rect(browser)
     browser.js("vornaTestPad.plug(true)")

@@ -19,6 +19,7 @@ import time
 
 import gamepad_web
 import loading
+import phone_web
 from browser import Browser, Server, compare, read_ppm, run_native_scenes
 
 HERE = os.path.dirname(os.path.abspath(__file__))
@@ -62,8 +63,9 @@ class Run:
             self.failures.append(what)
         return ok
 
-    def page(self, browser, server, wait=True, **options):
-        browser.open(server.url + "/site/index.html", hooks(**options), wait)
+    def page(self, browser, server, wait=True, script="", **options):
+        """The site's page, with the test's hooks (and `script`) run before its own scripts."""
+        browser.open(server.url + "/site/index.html", hooks(**options) + script, wait)
 
     @staticmethod
     def canvas_rect(browser):
@@ -280,11 +282,12 @@ def main():
     browser = Browser()
     try:
         run.walk(browser, server, steps, seed)
-        gamepad_web.walk(run, browser, server, steps, seed, hooks)
+        gamepad_web.walk(run, browser, server, steps, seed)
         browser.close()
         browser = Browser()
         run.keys(browser, server, seed)
         run.without(browser, server)
+        phone_web.check(run, browser, server, steps, seed)
         loading.check(run, seed)
     finally:
         browser.close()
