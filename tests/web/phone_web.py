@@ -153,7 +153,13 @@ def check(run, browser, server, steps, seed):
                "hidden: 2 s and 100 ticks without a tick or a draw, the sound suspended; shown, "
                "the same picture, and both go on")
 
-    for size in EXTREMES:
+    full = "!!document.fullscreenElement"
+    browser.tap(*browser.center(button("full screen")))
+    browser.wait_for(full, 5)
+    browser.tap(*browser.center(button("full screen")))
+    browser.wait_for("!" + full, 5)
+    run.expect(True, "the full screen button enters full screen and leaves it")
+    for size in EXTREMES:  # the layout after full screen, too
         layout(run, browser, *size)
     run.expect(not browser.exceptions(), "touch: no uncaught exception")
     print("      (touch checks: %.0f s)" % (time.monotonic() - started))
