@@ -39,7 +39,14 @@ EM_JS(void, web_take_input, (), {
   var P = Module.vornaPause = {reasons: {}};
   P.paused = function() { return Object.keys(P.reasons).length > 0; };
   P.set = function(reason, on) { if (on) P.reasons[reason] = true; else delete P.reasons[reason]; };
-  var hold = function(on) { if (Module.vornaAudio) Module.vornaAudio.hold('context', on); };
+  P.lost = function(on) {
+    P.set('context', on);
+    if (Module.vornaAudio) Module.vornaAudio.hold('context', on);
+  };
+  P.cannotDraw = function() {
+    P.set('graphics', true);
+    if (Module.cannotDraw) Module.cannotDraw();
+  };
 
   var keys = {27: 1, 32: 1, 37: 1, 38: 1, 39: 1, 40: 1, 66: 1, 81: 1, 82: 1, 83: 1};
   var focused = function() {
@@ -67,28 +74,22 @@ EM_JS(void, web_take_input, (), {
   onVisibility();
   Module.canvas.addEventListener('webglcontextlost', function(event) {
     event.preventDefault();  // or it would not come back
-    P.set('context', true);
-    hold(true);
+    P.lost(true);
   });
   Module.canvas.addEventListener('webglcontextrestored', function() {
-    if (!_vorna_web_restore()) return cannotDraw();
-    P.set('context', false);
-    hold(false);
+    if (_vorna_web_restore()) P.lost(false); else P.cannotDraw();
   });
-  var cannotDraw = P.cannotDraw = function() {
-    P.set('graphics', true);
-    if (Module.cannotDraw) Module.cannotDraw();
-  };
 });
 
 EM_JS(int, web_paused, (), {
   return Module.vornaPause.paused();
 });
 
-// glfixed cannot draw: in a lost context until it is restored, else never.
+// glfixed cannot draw: in a lost context until it is restored (lost before the game listened,
+// the event is gone, but the restore comes), else never.
 EM_JS(void, web_cannot_draw, (), {
-  if (Module.ctx && Module.ctx.isContextLost()) Module.vornaPause.set('context', true);
-  else Module.vornaPause.cannotDraw();
+  var P = Module.vornaPause;
+  if (Module.ctx && Module.ctx.isContextLost()) P.lost(true); else P.cannotDraw();
 });
 
 EM_JS(void, web_set_title, (const char* title), {

@@ -258,12 +258,16 @@ class Run:
         self.page(browser, server, loseEarly=True)
         browser.wait_for("vornaTest.frames > 0 && !document.getElementById('notice').hidden")
         time.sleep(0.5)
-        waiting = browser.js("vornaTest.draws") == 0 and self.shows(browser, "notice")
+        held = "!!Module.vornaAudio.holds.context"
+        waiting = (browser.js("vornaTest.draws") == 0 and self.shows(browser, "notice")
+                   and browser.js(held))
         browser.js("vornaTest.restore()")
         browser.wait_for("vornaTest.draws > 0 && document.getElementById('notice').hidden", 10)
-        self.expect(waiting and not browser.exceptions() and not self.shows(browser, "message"),
+        self.expect(waiting and not browser.js(held) and not browser.exceptions()
+                    and not self.shows(browser, "message"),
                     "the graphics context lost before the first frame: the page says the game "
-                    "waits; restored, the game draws; nothing thrown")
+                    "waits, the sound is held; restored, the game draws and the sound is free; "
+                    "nothing thrown")
         self.page(browser, server, noWebAudio=True, hold=True)
         browser.wait_for("window.vornaTest.frames > 0")
         browser.key("s")
