@@ -20,9 +20,9 @@ SCREENS = ((390, 844, "stepped"),   # a phone, upright
 EXTREMES = ((320, 568), (568, 320), (1024, 1366), (1366, 1024))
 CONTROLS = ("step forward", "step back", "turn left", "turn right", "view from above", "start",
             "full screen")
-TAPS = {("key", "s"): "start", ("key", "b"): "view from above", ("special", "up"): "step forward",
-        ("special", "down"): "step back", ("special", "left"): "turn left",
-        ("special", "right"): "turn right"}
+TAPS = {("key", "s"): "start", ("key", "r"): "start", ("key", "b"): "view from above",
+        ("special", "up"): "step forward", ("special", "down"): "step back",
+        ("special", "left"): "turn left", ("special", "right"): "turn right"}
 
 RECTS = """(function () {
   function rect(e) { var r = e.getBoundingClientRect(); return [r.left, r.top, r.width, r.height]; }
@@ -84,30 +84,27 @@ def check(run, browser, server, steps, seed):
     shot = lambda: screenshot(browser, keep, shots)
     shots = set()
 
-    screen = 0
-    for action, arg, times in steps:
-        if action == "frames":
-            browser.js("for (var i = 0; i < %d; ++i) getWasmTableEntry(GLUT.displayFunc)()" % int(arg))
-        elif action == "ticks":
-            browser.js("vornaTest.tick(%d)" % int(arg))
-        elif (action, arg) in TAPS:
-            for _ in range(times):
-                browser.tap(*browser.center(button(TAPS[action, arg])))
-        elif action == "click":
-            browser.tap(*browser.center("#canvas"))
-        elif action == "check" and arg in ("silent", "music", "green"):
-            run.check(browser, arg, None, 0)
-        elif action == "picture":
-            run.picture(browser, None, arg, "touch %dx%d: " % browser.size)
-            if arg != SCREENS[screen][2]:
-                continue
-            shot()
-            screen += 1
-            if screen == len(SCREENS):
-                break
-            layout(run, browser, *SCREENS[screen][:2])  # turned, or another device: same stage
-            run.picture(browser, None, arg, "touch %dx%d, the same stage: " % browser.size)
-            shot()
+    def press(action, arg):
+        browser.tap(*browser.center("#canvas" if action == "click" else button(TAPS[action, arg])))
+
+    screen = [0]
+
+    def picture(name):
+        """The picture; after a screen's last, the next screen (the phone turned, or another
+        device), the same stage on it; False after the last screen's."""
+        run.picture(browser, None, name, "touch %dx%d: " % browser.size)
+        if name != SCREENS[screen[0]][2]:
+            return True
+        shot()
+        screen[0] += 1
+        if screen[0] == len(SCREENS):
+            return False
+        layout(run, browser, *SCREENS[screen[0]][:2])
+        run.picture(browser, None, name, "touch %dx%d, the same stage: " % browser.size)
+        shot()
+        return True
+
+    run.play(browser, steps, press, picture, ("silent", "music", "green"))
 
     # Held, a button goes on as a held key does: four quarter turns in 16 ticks, round to the
     # picture it started from (the life bar a pixel shorter at most). Out of the view from above

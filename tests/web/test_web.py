@@ -116,27 +116,36 @@ class Run:
         self.expect(browser.js("document.title") == "ザルヴォス３Ｄ～ミルテカ～", "the page's title")
         self.expect(browser.js("document.activeElement.id") == "canvas", "the canvas has the focus")
         self.expect("NOW LOADING\u2026" in browser.console(), "the console line reaches the browser console")
-        die = opus_seconds(os.path.join(self.web_build, "site", "die.opus"))
+        self.die_seconds = opus_seconds(os.path.join(self.web_build, "site", "die.opus"))
         self.music_seconds = opus_seconds(os.path.join(self.web_build, "site", "bgm.opus"))
 
+        def press(action, arg):
+            if action == "click":
+                browser.click(b["x"] + b["width"] / 2, b["y"] + b["height"] / 2)
+            else:
+                browser.key(arg)
+        self.play(browser, steps, press, lambda name: self.picture(browser, b, name))
+
+    def play(self, browser, steps, press, picture, checks=None):
+        """The scenario's steps in the page: frames and ticks as the test holds the clock, each
+        key, special key and click through press(action, arg), each picture through
+        picture(name), which ends the walk by returning False, and the checks (all, or those
+        named in `checks`) through check()."""
         for action, arg, times in steps:
             if action == "frames":
                 browser.js("for (var i = 0; i < %d; ++i) getWasmTableEntry(GLUT.displayFunc)()" % int(arg))
             elif action == "ticks":
                 browser.js("vornaTest.tick(%d)" % int(arg))
-            elif action == "key":
+            elif action in ("key", "special", "click"):
                 for _ in range(times):
-                    browser.key(arg)
-            elif action == "special":
-                browser.key(arg)
-            elif action == "click":
-                browser.click(b["x"] + b["width"] / 2, b["y"] + b["height"] / 2)
+                    press(action, arg)
             elif action == "picture":
-                self.picture(browser, b, arg)
-            elif action == "check":
-                self.check(browser, arg, b, die)
+                if picture(arg) is False:
+                    return
+            elif action == "check" and (checks is None or arg in checks):
+                self.check(browser, arg)
 
-    def check(self, browser, what, rect, die_seconds):
+    def check(self, browser, what):
         sounds = lambda: browser.js("vornaTest.listen()")
         if what == "silent":
             self.expect(browser.js(AUDIO_STATE) == "suspended" and not sounds(),
@@ -186,7 +195,7 @@ class Run:
             browser.wait_for("document.getElementById('notice').hidden && %s == 'running'" % AUDIO_STATE, 10)
         elif what == "died":
             browser.wait_for("vornaTest.listen().some(function(s){return Math.abs(s.duration-%f)<0.01 && s.loudest>0.001})"
-                             % die_seconds, 10)
+                             % self.die_seconds, 10)
             self.expect(True, "die.wav heard at the death")
             dark = sum(1 for i in range(0, len(self.last), 3) if max(self.last[i:i + 3]) < 80)
             self.expect(dark > 200, "the game-over page has near-black text (%d pixels)" % dark)
