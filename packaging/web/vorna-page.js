@@ -27,8 +27,11 @@
   }
 
   canvas.addEventListener('mousedown', function () { canvas.focus(); });
-  document.querySelector('main').addEventListener('contextmenu', function (event) {
-    event.preventDefault();  // a long press is no menu
+  // A long press on the view or a control is play, not a menu.
+  ['canvas', 'moves', 'actions'].forEach(function (id) {
+    document.getElementById(id).addEventListener('contextmenu', function (event) {
+      event.preventDefault();
+    });
   });
 
   // A lost context comes back (phones take it when memory runs short or the page goes to the
