@@ -45,12 +45,15 @@ static void send_gamepad_presses() {
 }
 
 // The game clock: one tick, one redisplay, then the next tick 100 ms on. A stop the system
-// asked for ends the game here, outside the signal handler.
+// asked for ends the game here, outside the signal handler. While the game is paused the clock
+// keeps its beat but skips the tick and the frame, so none are owed when it goes on.
 static void timer(int value) {
   if (stop_requested()) std::exit(0);  // as the quit key ends it
-  send_gamepad_presses();
-  sys.timer(value);
-  glutPostRedisplay();
+  if (!game_paused()) {
+    send_gamepad_presses();
+    sys.timer(value);
+    glutPostRedisplay();
+  }
   glutTimerFunc(100, timer, 0);
 }
 

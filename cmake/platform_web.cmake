@@ -95,7 +95,7 @@ constexpr Sound kAll[] = {
 # milliseconds each, all in the game's first task).
 set(VORNA_PLATFORM_LINK_OPTIONS -sENVIRONMENT=web -sALLOW_MEMORY_GROWTH=1 -sMIN_WEBGL_VERSION=1
   -sMAX_WEBGL_VERSION=1 -sGL_SUPPORT_AUTOMATIC_ENABLE_EXTENSIONS=0 -sEXIT_RUNTIME=1
-  "SHELL:-s EXPORTED_FUNCTIONS=_main,_vorna_web_end"
+  "SHELL:-s EXPORTED_FUNCTIONS=_main,_vorna_web_end,_vorna_web_restore"
   "SHELL:--embed-file ${VORNA_WEB_FONT}@/${VORNA_FONT_FILE}")
 
 # A program of the page is linked once its font is there.

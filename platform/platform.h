@@ -23,6 +23,11 @@ bool stop_requested();
 // The toolkit settings the game needs on this platform, after glutInit and before the window.
 void set_toolkit_options();
 
+// Whether the game stands still now: while it does, its clock neither ticks nor draws, and no key
+// or click reaches it, so nothing is lost and nothing is caught up afterwards. The browser stops
+// while its page is hidden or has lost its graphics context; the desktops never stop.
+bool game_paused();
+
 // Moves the mouse pointer to (x, y) of the current window.
 void move_pointer(int x, int y);
 

@@ -83,6 +83,11 @@ void set_toolkit_options() {
   glutSetOption(GLUT_ACTION_ON_WINDOW_CLOSE, GLUT_ACTION_EXIT);
 }
 
+// A desktop game plays on whether its window is seen or not.
+bool game_paused() {
+  return false;
+}
+
 void move_pointer(int x, int y) {
   glutWarpPointer(x, y);
 }

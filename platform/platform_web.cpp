@@ -1,4 +1,5 @@
 #include <GL/freeglut.h>
+#include <GL/glfixed.h>
 #include <emscripten.h>
 
 #include <cstdio>
@@ -22,6 +23,75 @@ EM_JS(void, web_end_on_exit, (), {
   });
 });
 
+// What reaches the game, and when it stands still. Emscripten's GLUT listens on the whole window
+// and holds back from the browser every key it knows (F5, F11, Tab, Backspace, Home...), and
+// turns touches into clicks. Here only the game's own keys (the arrows, space, Esc, b q r s,
+// without Ctrl, Alt or Meta) reach it, and only while the game has the focus (its canvas, or
+// nothing else focused: a focused button or link keeps its keys) and is not paused; everything
+// else is left to the browser. A touch on the canvas comes through as the browser's click, or as
+// the page's own controls make of it.
+//
+// The pause, Module.vornaPause, has reasons: 'hidden' while the page is hidden, 'context' while
+// the WebGL context is lost (the sound held too, until it is restored and glfixed has remade its
+// objects), 'graphics' for good where glfixed cannot draw at all (Module.cannotDraw tells the
+// page). The page listens to the canvas's context events itself for what it shows meanwhile.
+EM_JS(void, web_take_input, (), {
+  var P = Module.vornaPause = {reasons: {}};
+  P.paused = function() { return Object.keys(P.reasons).length > 0; };
+  P.set = function(reason, on) { if (on) P.reasons[reason] = true; else delete P.reasons[reason]; };
+  P.lost = function(on) {
+    P.set('context', on);
+    if (Module.vornaAudio) Module.vornaAudio.hold('context', on);
+  };
+  P.cannotDraw = function() {
+    P.set('graphics', true);
+    if (Module.cannotDraw) Module.cannotDraw();
+  };
+
+  var keys = {27: 1, 32: 1, 37: 1, 38: 1, 39: 1, 40: 1, 66: 1, 81: 1, 82: 1, 83: 1};
+  var focused = function() {
+    var e = document.activeElement;
+    return !e || e == document.body || e == Module.canvas;
+  };
+  var gameKey = function(event) {
+    return keys[event.keyCode] && !event.ctrlKey && !event.altKey && !event.metaKey &&
+        focused() && !P.paused();
+  };
+  var playing = function() { return !P.paused(); };
+  [['keydown', 'onKeydown', gameKey], ['keyup', 'onKeyup', gameKey],
+   ['mousedown', 'onMouseButtonDown', playing]].forEach(function(l) {
+    var event = l[0], name = l[1], when = l[2], handler = GLUT[name];
+    window.removeEventListener(event, handler, true);
+    GLUT[name] = function(e) { if (when(e)) handler(e); };  // its exit-time removal still finds it
+    window.addEventListener(event, GLUT[name], true);
+  });
+  ['touchstart', 'touchmove', 'touchend'].forEach(function(event) {
+    window.removeEventListener(event, GLUT.touchHandler, true);
+  });
+
+  var onVisibility = function() { P.set('hidden', document.hidden); };
+  document.addEventListener('visibilitychange', onVisibility);
+  onVisibility();
+  Module.canvas.addEventListener('webglcontextlost', function(event) {
+    event.preventDefault();  // or it would not come back
+    P.lost(true);
+  });
+  Module.canvas.addEventListener('webglcontextrestored', function() {
+    if (_vorna_web_restore()) P.lost(false); else P.cannotDraw();
+  });
+});
+
+EM_JS(int, web_paused, (), {
+  return Module.vornaPause.paused();
+});
+
+// glfixed cannot draw: in a lost context until it is restored (lost before the game listened,
+// the event is gone, but the restore comes), else never.
+EM_JS(void, web_cannot_draw, (), {
+  var P = Module.vornaPause;
+  if (Module.ctx && Module.ctx.isContextLost()) P.lost(true); else P.cannotDraw();
+});
+
 EM_JS(void, web_set_title, (const char* title), {
   document.title = UTF8ToString(title);
 });
@@ -30,6 +100,13 @@ EM_JS(void, web_set_title, (const char* title), {
 // Ends the runtime although the game's timer is still pending.
 extern "C" EMSCRIPTEN_KEEPALIVE void vorna_web_end(int status) {
   emscripten_force_exit(status);
+}
+
+// The WebGL context is back: glfixed remakes its objects in it, and the frame is drawn again.
+extern "C" EMSCRIPTEN_KEEPALIVE int vorna_web_restore() {
+  if (!glfixed_restore()) return 0;
+  glutPostRedisplay();
+  return 1;
 }
 
 // The page shows the frame as the display callback returns, so the GL layer's last batch must be
@@ -55,6 +132,16 @@ bool stop_requested() {
 // Emscripten's GLUT has no options to set; what the desktop's window close does, q does here.
 void set_toolkit_options() {
   web_end_on_exit();
+  web_take_input();
+}
+
+// Hidden, or without a context to draw in. A lost context can show first as glfixed unable to
+// make its objects (lost before the first frame), before the browser's event says so.
+bool game_paused() {
+  if (web_paused()) return true;
+  if (glfixed_ready()) return false;
+  web_cannot_draw();
+  return true;
 }
 
 // A page cannot move the player's pointer.

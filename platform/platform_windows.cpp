@@ -57,6 +57,11 @@ void set_toolkit_options() {
   glutSetOption(GLUT_ACTION_ON_WINDOW_CLOSE, GLUT_ACTION_EXIT);
 }
 
+// A desktop game plays on whether its window is seen or not.
+bool game_paused() {
+  return false;
+}
+
 // (x, y) of the window's client area, as a screen position for the cursor.
 void move_pointer(int x, int y) {
   POINT point{x, y};

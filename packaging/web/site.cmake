@@ -47,6 +47,7 @@ configure_file(${VORNA_PAGE_DIR}/vorna.webmanifest.in ${VORNA_WEB_MANIFEST} @ONL
 # others in place (sizes, and a cache name made from every file's contents).
 set(VORNA_SITE_COPIED
   ${VORNA_PAGE_DIR}/vorna.css ${VORNA_PAGE_DIR}/vorna-loader.js ${VORNA_PAGE_DIR}/vorna-page.js
+  ${VORNA_PAGE_DIR}/vorna-controls.js
   ${VORNA_WEB_MANIFEST} ${CMAKE_SOURCE_DIR}/packaging/windows/FONT-LICENSE.txt
   ${VORNA_RUN_DIR}/vorna.js ${VORNA_RUN_DIR}/vorna.wasm ${VORNA_WEB_SOUND_PATHS} ${VORNA_WEB_ICONS})
 set(VORNA_SITE_TEMPLATES ${VORNA_PAGE_DIR}/index.html ${VORNA_PAGE_DIR}/sw.js.in

@@ -1,13 +1,16 @@
 // Starts the game on the page's canvas, or says why it cannot. Everything the page loads comes
-// from its own folder, brought in by vorna-loader.js.
+// from its own folder, brought in by vorna-loader.js. window.Module is there from the start, for
+// the page's controls (vorna-controls.js) to plug into.
 (function () {
   'use strict';
   var canvas = document.getElementById('canvas');
   var message = document.getElementById('message');
+  var notice = document.getElementById('notice');
 
   function say(text) {
     vornaLoader.stop();
     canvas.hidden = true;
+    notice.hidden = true;
     message.textContent = text;
     message.hidden = false;
   }
@@ -23,33 +26,43 @@
         canvas.getContext('experimental-webgl', attributes);
   }
 
-  // The game's keys never scroll the page.
-  var gameKeys = ['ArrowUp', 'ArrowDown', 'ArrowLeft', 'ArrowRight', ' ', 'Spacebar'];
-  window.addEventListener('keydown', function (event) {
-    if (gameKeys.indexOf(event.key) >= 0) event.preventDefault();
-  }, true);
   canvas.addEventListener('mousedown', function () { canvas.focus(); });
-  canvas.addEventListener('contextmenu', function (event) { event.preventDefault(); });
-  canvas.addEventListener('webglcontextlost', function (event) {
-    event.preventDefault();
-    say('The graphics context was lost. Reload the page to play again.');
+  // A long press on the view or a control is play, not a menu.
+  ['canvas', 'moves', 'actions'].forEach(function (id) {
+    document.getElementById(id).addEventListener('contextmenu', function (event) {
+      event.preventDefault();
+    });
   });
 
+  // A lost context comes back (phones take it when memory runs short or the page goes to the
+  // background): the game waits meanwhile, and the page says so. Its default would forbid the
+  // return; the game, once started, handles the rest.
+  canvas.addEventListener('webglcontextlost', function (event) {
+    event.preventDefault();
+    notice.textContent = 'The browser has taken the graphics away for a moment. The game waits ' +
+        'and goes on when they are back.';
+    notice.hidden = false;
+  });
+  canvas.addEventListener('webglcontextrestored', function () { notice.hidden = true; });
+
+  var Module = window.Module = {
+    canvas: canvas,
+    print: function (text) { console.log(text); },
+    printErr: function (text) { console.error(text); },
+    onExit: function () {
+      say('The game has ended. Reload the page to start it again.');
+    },
+    cannotDraw: function () {
+      say('This browser cannot show the game: its WebGL refuses the game\'s shaders.');
+    },
+  };
   vornaLoader.downloaded.then(function () {
     if (!window.WebAssembly || !webgl()) {
       say('This browser cannot show the game: it needs WebGL and WebAssembly, which are turned ' +
           'off or missing here.');
       return;
     }
-    window.Module = {
-      canvas: canvas,
-      print: function (text) { console.log(text); },
-      printErr: function (text) { console.error(text); },
-      onExit: function () {
-        say('The game has ended. Reload the page to start it again.');
-      },
-    };
-    vornaLoader.start(window.Module);
+    vornaLoader.start(Module);
   });
   canvas.focus();
 })();

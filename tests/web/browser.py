@@ -120,12 +120,18 @@ class Browser:
         self.hook = None
         for domain in ("Page", "Runtime"):
             self.send(domain + ".enable")
+        self.touch = False
         self.resize(width, height)
 
-    def resize(self, width, height):
+    def resize(self, width, height, touch=False):
+        """The page's window: a desktop's, or with `touch` a phone's or tablet's screen (a mobile
+        viewport, touch events, a coarse pointer)."""
         self.size = (width, height)
         self.send("Emulation.setDeviceMetricsOverride",
-                  {"width": width, "height": height, "deviceScaleFactor": 1, "mobile": False})
+                  {"width": width, "height": height, "deviceScaleFactor": 1, "mobile": touch})
+        if touch != self.touch:
+            self.send("Emulation.setTouchEmulationEnabled", {"enabled": touch, "maxTouchPoints": 5})
+            self.touch = touch
 
     def _page_target(self, port):
         deadline = time.monotonic() + 30
@@ -208,15 +214,22 @@ class Browser:
             self.send("Input.dispatchMouseEvent", {"type": kind, "x": x, "y": y, "button": "left",
                                                    "clickCount": 1})
 
-    def tap(self, x, y):
-        """A finger's tap (touch emulation must be on): touchstart, then touchend."""
+    def touch_down(self, x, y):
+        """A finger put down (touch emulation must be on), until touch_up()."""
         self.send("Input.dispatchTouchEvent", {"type": "touchStart", "touchPoints": [{"x": x, "y": y}]})
+
+    def touch_up(self):
         self.send("Input.dispatchTouchEvent", {"type": "touchEnd", "touchPoints": []})
 
-    def center(self, element_id):
-        """The page coordinates of an element's centre."""
-        return self.js("(function(){var r=document.getElementById('%s').getBoundingClientRect();"
-                       "return [r.left+r.width/2, r.top+r.height/2];})()" % element_id)
+    def tap(self, x, y):
+        """A finger's tap: touchstart, then touchend."""
+        self.touch_down(x, y)
+        self.touch_up()
+
+    def center(self, selector):
+        """The page coordinates of the centre of the element a CSS selector finds."""
+        return self.js("(function(){var r=document.querySelector(%s).getBoundingClientRect();"
+                       "return [r.left+r.width/2, r.top+r.height/2];})()" % json.dumps(selector))
 
     def screenshot_rgb(self, rect):
         """The pixels of a page rectangle, top row first, as RGB bytes."""

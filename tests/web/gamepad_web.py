@@ -17,19 +17,21 @@ CLICK = 0  # A
 VIRTUAL = {"r": 9, "q": 8}
 
 
-def walk(run, browser, server, steps, seed, hooks):
+def pad_script():
+    """Installs the test's pad, unplugged (vornaTestPad.plug(true) plugs it in)."""
     with open(os.path.join(HERE, "gamepad.js"), encoding="utf-8") as f:
-        browser.open(server.url + "/site/index.html", hooks(seed=seed, hold=True) + f.read())
+        return f.read()
+
+
+def walk(run, browser, server, steps, seed):
+    run.page(browser, server, script=pad_script(), seed=seed, hold=True)
     browser.wait_for("window.vornaTest.frames > 0")
     b = run.canvas_rect(browser)
     browser.js("vornaTestPad.plug(true)")
     has_pad = "document.documentElement.hasAttribute('data-gamepad')"
-    for action, arg, times in steps:
-        if action == "frames":
-            browser.js("for (var i = 0; i < %d; ++i) getWasmTableEntry(GLUT.displayFunc)()" % int(arg))
-        elif action == "ticks":
-            browser.js("vornaTest.tick(%d)" % int(arg))
-        elif action == "key" and arg in VIRTUAL:
+
+    def press(action, arg):
+        if action == "key" and arg in VIRTUAL:
             if arg == "q":
                 browser.js("vornaTestPad.plug(false); vornaTest.tick(1)")
                 run.expect(not browser.js(has_pad), "pad: no pad left, the touch controls may show")
@@ -38,13 +40,13 @@ def walk(run, browser, server, steps, seed, hooks):
             if arg == "q":
                 browser.js("vornaTest.tick(1)")
                 run.expect(not browser.js(has_pad), "pad: a virtual pad shows no pad to the page")
-        elif action in ("key", "special", "click"):
+        else:
             control = CLICK if action == "click" else (KEYS if action == "key" else SPECIALS)[arg]
-            for _ in range(times):
-                browser.js("vornaTestPad.tap(%s)" % repr(control))
-        elif action == "picture":
-            run.picture(browser, b, arg, "pad: ")
-            if arg == "stage":
-                run.expect(browser.js(has_pad), "pad: the page is told a pad is connected")
-        elif action == "check" and arg in ("silent", "green", "mazefile", "ended"):
-            run.check(browser, arg, b, 0)
+            browser.js("vornaTestPad.tap(%s)" % repr(control))
+
+    def picture(name):
+        run.picture(browser, b, name, "pad: ")
+        if name == "stage":
+            run.expect(browser.js(has_pad), "pad: the page is told a pad is connected")
+
+    run.play(browser, steps, press, picture, ("silent", "green", "mazefile", "ended"))

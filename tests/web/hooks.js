@@ -56,6 +56,49 @@
     return new Promise(function (done) { rafReal(function () { rafReal(done); }); });
   };
 
+  // WebGL's draw calls, counted; the canvas's own pixels (500 x 500, however large the page
+  // shows it) of a frame drawn now, as base64 RGB, top row first.
+  T.draws = 0;
+  ['clear', 'drawArrays', 'drawElements'].forEach(function (name) {
+    var real = WebGLRenderingContext.prototype[name];
+    WebGLRenderingContext.prototype[name] = function () {
+      T.draws++;
+      return real.apply(this, arguments);
+    };
+  });
+  T.pixels = function () {
+    getWasmTableEntry(GLUT.displayFunc)();
+    var gl = Module.ctx, w = gl.drawingBufferWidth, h = gl.drawingBufferHeight;
+    var rgba = new Uint8Array(w * h * 4), rgb = '';
+    gl.readPixels(0, 0, w, h, gl.RGBA, gl.UNSIGNED_BYTE, rgba);
+    for (var y = h - 1; y >= 0; --y)
+      for (var x = 0; x < w; ++x) {
+        var i = (y * w + x) * 4;
+        rgb += String.fromCharCode(rgba[i], rgba[i + 1], rgba[i + 2]);
+      }
+    return btoa(rgb);
+  };
+
+  // The graphics context lost as soon as the page makes it (T.restore() brings it back), or
+  // shaders that never compile.
+  if (T.options.loseEarly || T.options.badShaders) {
+    var getContextFirst = HTMLCanvasElement.prototype.getContext;
+    HTMLCanvasElement.prototype.getContext = function (kind) {
+      var gl = getContextFirst.apply(this, arguments);
+      if (gl && /webgl/.test(kind) && T.options.loseEarly && !T.lose) {
+        T.lose = gl.getExtension('WEBGL_lose_context');
+        T.lose.loseContext();
+        T.restore = function () { T.lose.restoreContext(); };
+      }
+      return gl;
+    };
+    var shaderParameter = WebGLRenderingContext.prototype.getShaderParameter;
+    WebGLRenderingContext.prototype.getShaderParameter = function (shader, name) {
+      if (T.options.badShaders && name == this.COMPILE_STATUS) return false;
+      return shaderParameter.apply(this, arguments);
+    };
+  }
+
   if (T.options.noWebGL) {
     var getContextReal = HTMLCanvasElement.prototype.getContext;
     HTMLCanvasElement.prototype.getContext = function (kind) {

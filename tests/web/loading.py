@@ -83,7 +83,7 @@ def failed_download(run, browser, root):
         run.expect("vorna.wasm" in text and run.shows(browser, "retry") and run.shows(browser, "progress"),
                    "a failed download names its file (%r) and offers a retry" % text.strip())
         server.missing.clear()
-        browser.click(*browser.center("retry"))
+        browser.click(*browser.center("#retry"))
         browser.wait_for("vornaTest.firstFrame > 0", 30)
         run.expect(not run.shows(browser, "failed") and not browser.exceptions(),
                    "the retry brings the game once the file is back")
@@ -99,7 +99,7 @@ def sound(run, browser, root):
         browser.send("Emulation.setTouchEmulationEnabled", {"enabled": True, "maxTouchPoints": 5})
         run.page(browser, server)
         browser.wait_for("vornaTest.frames > 0 && !!Module.vornaAudio.sounds['bgm.mid']", 30)
-        browser.tap(*browser.center("canvas"))
+        browser.tap(*browser.center("#canvas"))
         browser.wait_for("%s == 'running'" % STATE, 10)
         browser.wait_for(MUSIC % run.music_seconds, 10)
         run.expect(True, "the first tap, on the canvas, unlocks the sound and the music starts")
