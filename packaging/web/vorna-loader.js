@@ -2,8 +2,8 @@
 // while it streams in), with a progress bar from the first moment; everything else (the sounds)
 // after the first frame, in the background. A download that fails names its file and waits for
 // the retry button. After the first frame the service worker (sw.js) keeps the site for offline
-// play. Both downloads start as this script runs; vorna-page.js waits for
-// vornaLoader.downloaded, then calls vornaLoader.start(Module).
+// play. Both downloads, and a worker starting the GPU process, start as this script runs;
+// vorna-page.js waits for vornaLoader.downloaded, then calls vornaLoader.start(Module).
 (function () {
   'use strict';
   var $ = document.getElementById.bind(document);
@@ -127,13 +127,34 @@
     failures = [];
   }
 
+  // On a software renderer the browser starts its GPU process with the first WebGL context, and
+  // whichever thread asks for that context waits for it (0.5 s and more at the first visit): a
+  // worker asks first, so the page's own context, made after, comes at once and the main thread
+  // stays free meanwhile. Where workers have no WebGL the page makes its context as before; a
+  // worker that says nothing within 5 s is not waited for.
+  var gpuStarted = new Promise(function (resolve) {
+    if (!window.Worker || !window.OffscreenCanvas) return resolve();
+    setTimeout(resolve, 5000);
+    var source = "try { new OffscreenCanvas(1, 1).getContext('webgl'); } catch (e) {}\n" +
+        'postMessage(0);';
+    try {
+      var worker = new Worker(URL.createObjectURL(new Blob([source], {type: 'text/javascript'})));
+      worker.onmessage = worker.onerror = function () {
+        worker.terminate();
+        resolve();
+      };
+    } catch (e) {
+      resolve();
+    }
+  });
+
   showProgress();
   var wasmArrived;
   var wasmIn = new Promise(function (resolve) { wasmArrived = resolve; });
   var wasm = window.WebAssembly ? compileWasm(false, wasmArrived) : (wasmArrived(), null);
   var script = fetchScript(false);
-  // Both files in (the wasm may still be compiling, off the main thread).
-  var downloaded = Promise.all([script, wasmIn]);
+  // Both files in (the wasm may still be compiling, off the main thread), the GPU process up.
+  var downloaded = Promise.all([script, wasmIn, gpuStarted]);
 
   // Starts the game on the page's Module: its wasm from the streaming compile begun here, its
   // first frame (drawn by the first animation frame after main) ending the progress bar.

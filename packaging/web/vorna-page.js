@@ -17,9 +17,9 @@
 
   // The game's own WebGL context, made here with the attributes its window asks for
   // (GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH: no alpha, a depth buffer, no stencil, no antialiasing),
-  // so the game finds it made, and a browser without WebGL is told so. Making a context is the
-  // slowest step of the start on a software renderer, so it waits until the game's files are in
-  // (the progress bar moves meanwhile) and overlaps the wasm's compilation.
+  // so the game finds it made, and a browser without WebGL is told so. It waits until the game's
+  // files are in and the loader's worker has started the GPU process (the progress bar moves
+  // meanwhile), and overlaps the wasm's compilation.
   function webgl() {
     var attributes = {alpha: false, depth: true, stencil: false, antialias: false};
     return canvas.getContext('webgl', attributes) ||

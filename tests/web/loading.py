@@ -1,5 +1,5 @@
 """The page's arrival and stay, and its sound: progress before the first frame on a slow link, a
-failed download and its retry, the manifest, icons and an installable verdict, a reload with the
+failed download and its retry, a start without the GPU worker's help, the manifest, icons and an installable verdict, a reload with the
 server stopped that plays, a rebuilt site replacing the cache; the MP3 only where Opus is
 refused, the first tap unlocking the sound, a hidden or held page pausing it, q or Esc as the
 very first key. Each on a copy of the site, served as static hosts serve it (gzip).
@@ -25,7 +25,7 @@ def check(run, seed):
     site = os.path.join(root, "site")
     shutil.copytree(os.path.join(run.web_build, "site"), site)
     try:
-        for scenario in (slow_link, failed_download, sound, first_key):
+        for scenario in (slow_link, failed_download, gpu_start, sound, first_key):
             browser = Browser()
             try:
                 scenario(run, browser, root)
@@ -87,6 +87,19 @@ def failed_download(run, browser, root):
         browser.wait_for("vornaTest.firstFrame > 0", 30)
         run.expect(not run.shows(browser, "failed") and not browser.exceptions(),
                    "the retry brings the game once the file is back")
+    finally:
+        server.close()
+
+
+def gpu_start(run, browser, root):
+    """The worker that starts the GPU process never holds the game back."""
+    server = Server(root)
+    try:
+        for script, what in (("delete window.OffscreenCanvas;", "no WebGL in workers"),
+                             ("window.Worker = function () {};", "a worker that never answers")):
+            run.page(browser, server, wait=False, script=script)
+            browser.wait_for("window.vornaTest && vornaTest.firstFrame > 0", 30)
+            run.expect(not browser.exceptions(), "%s: the game starts all the same" % what)
     finally:
         server.close()
 
