@@ -10,14 +10,16 @@
 // Web Audio over the renderings of the game's sound files made at build time
 // (sound/web_sounds.h). The page fetches them after its first frame (Module.fetchAfterFirstFrame,
 // from its loader; plain fetch elsewhere), as Ogg Opus, or as MP3 where decodeAudioData refuses
-// Opus (Safari before 18.4), and the browser decodes them off the main thread. Music asked for
-// before its sound has arrived starts when it arrives; an effect not yet there is skipped, never
-// played late.
+// Opus (Safari before 18.4), and the browser decodes them off the main thread, in an offline
+// context. Music asked for before its sound has arrived starts when it arrives; an effect not yet
+// there is skipped, never played late.
 //
-// Browsers start no sound before a gesture: every key, click and tap tries to resume the context
-// until it really runs (touchstart alone does not count as a gesture), and music asked for
-// earlier starts then, from its beginning. While the page is hidden the context is suspended and
-// resumes where it was once shown. The page can hold the sound paused for reasons of its own:
+// Browsers start no sound before a gesture, and starting the audio output stalls the page for
+// tens of milliseconds, so the context that plays is made at the first key, click or tap; every
+// gesture then tries to resume it until it really runs (touchstart alone does not count as a
+// gesture), and music asked for earlier starts then, from its beginning. While the page is
+// hidden the context is suspended and resumes where it was once shown. The page can hold the
+// sound paused for reasons of its own:
 //   Module.vornaAudio.hold('context', true)   pauses it (a lost WebGL context, say),
 //   Module.vornaAudio.hold('context', false)  lets it go on where it was, once no hold is left.
 
@@ -25,10 +27,13 @@
 EM_JS(int, webaudio_open, (), {
   if (Module.vornaAudio) return 1;
   var Context = window.AudioContext || window.webkitAudioContext;
-  if (!Context) return 0;
+  var Offline = window.OfflineAudioContext || window.webkitOfflineAudioContext;
+  if (!Context || !Offline) return 0;
   var A = Module.vornaAudio = {ctx: null, closed: false, sounds: {}, pieces: {}, music: null,
                                musicHandle: 0, pending: 0, effect: null, holds: {},
                                gestured: false, mp3: false};
+  // Decodes at Opus's own rate; a source plays a buffer at any rate.
+  var decoder = new Offline(1, 1, 48000);
 
   A.source = function(buffer) {
     var s = A.ctx.createBufferSource();
@@ -65,13 +70,20 @@ EM_JS(int, webaudio_open, (), {
   };
   A.onVisibility = function() { A.hold('hidden', document.hidden); };
 
-  // Every gesture tries, until the context runs. Chromium lets keydown, mousedown, pointerup,
-  // touchend and the click after them start sound, never touchstart.
+  // The first gesture makes the context, and every one tries until it runs. Chromium lets
+  // keydown, mousedown, pointerup, touchend and the click after them start sound, never
+  // touchstart. Without a context the game is silent.
   var gestures = ['keydown', 'mousedown', 'pointerup', 'touchend', 'click'];
   A.unlock = function() {
-    if (!A.ctx) return;
+    if (A.closed) return;
     A.gestured = true;
+    if (!A.ctx) {
+      try { A.ctx = new Context(); } catch (e) { return A.listen(false); }
+      A.ctx.onstatechange = A.onStateChange;
+      if (Object.keys(A.holds).length) return A.quietly(A.ctx.suspend());
+    }
     if (A.ctx.state == 'suspended' && !Object.keys(A.holds).length) A.quietly(A.ctx.resume());
+    A.startPending();
   };
   A.listen = function(on) {
     gestures.forEach(function(e) {
@@ -87,19 +99,9 @@ EM_JS(int, webaudio_open, (), {
     A.startPending();
   };
 
-  // The context is made in a task of its own: starting the audio output takes a while, and the
-  // game's start need not wait for it. Without one the game is silent.
-  var made;
-  A.made = new Promise(function(resolve) { made = resolve; });
-  setTimeout(function() {
-    if (A.closed) return;
-    try { A.ctx = new Context(); } catch (e) { return; }
-    A.ctx.onstatechange = A.onStateChange;
-    document.addEventListener('visibilitychange', A.onVisibility);
-    if (document.hidden) A.hold('hidden', true);
-    A.listen(true);
-    made();
-  });
+  document.addEventListener('visibilitychange', A.onVisibility);
+  if (document.hidden) A.hold('hidden', true);
+  A.listen(true);
 
   // The bytes of a file of the site: after the first frame through the page's loader (which
   // retries), else straight away.
@@ -111,12 +113,10 @@ EM_JS(int, webaudio_open, (), {
     });
   };
   var decode = function(bytes) {
-    return A.made.then(function() {
-      return new Promise(function(resolve, reject) {
-        if (!A.ctx) return reject(new Error('closed'));
-        var p = A.ctx.decodeAudioData(bytes, resolve, reject);  // the callback form: older Safari
-        if (p && p.catch) p.catch(reject);
-      });
+    return new Promise(function(resolve, reject) {
+      if (A.closed) return reject(new Error('closed'));
+      var p = decoder.decodeAudioData(bytes, resolve, reject);  // the callback form: older Safari
+      if (p && p.catch) p.catch(reject);
     });
   };
   // Opus first; the MP3 only where Opus is refused, and from then on for every sound.
@@ -125,7 +125,7 @@ EM_JS(int, webaudio_open, (), {
     var viaOpus = function() {
       return get(opus).then(function(bytes) {
         return decode(bytes).catch(function(e) {
-          if (!A.ctx) throw e;
+          if (A.closed) throw e;
           A.mp3 = true;
           return viaMp3();
         });
@@ -173,11 +173,11 @@ EM_JS(void, webaudio_close, (), {
   var A = Module.vornaAudio;
   if (!A) return;
   A.closed = true;
+  A.listen(false);
+  document.removeEventListener('visibilitychange', A.onVisibility);
   if (!A.ctx) return;
   A.stop(A.music);
   A.stop(A.effect);
-  A.listen(false);
-  document.removeEventListener('visibilitychange', A.onVisibility);
   var ctx = A.ctx;
   A.ctx = null;
   ctx.onstatechange = null;
