@@ -6,8 +6,8 @@
 
 #include "platform/platform.h"
 
-// The browser page: one canvas, the data preloaded into the in-memory file system's working
-// folder, where vorna.txt is written and read back too.
+// The browser page: one canvas, and an in-memory file system whose working folder holds the font
+// (built into the program) and takes vorna.txt; the sounds come over the network (audio_webaudio).
 
 // clang-format off
 // std::exit in a page throws ExitStatus out of the key handler while the game's timer keeps the
