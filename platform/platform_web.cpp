@@ -191,7 +191,7 @@ EM_JS(int, web_read_gamepads, (float* out, int max), {
   }
   var root = document.documentElement;
   if ((pads.length > 0) !== root.hasAttribute('data-gamepad')) {
-    if (pads.length) root.setAttribute('data-gamepad', ''); else root.removeAttribute('data-gamepad');
+    if (pads.length) root.setAttribute('data-gamepad', 'connected'); else root.removeAttribute('data-gamepad');
   }
   var ids = Module.vornaPadIds = Module.vornaPadIds || {map: new WeakMap(), next: 1000};
   (Module.vornaPads || []).forEach(function(v) {
