@@ -13,7 +13,11 @@ if(NOT TARGET vorna_headless_glut)
   target_link_libraries(vorna_headless_glut INTERFACE glfixed_glut)
 endif()
 
-set(VORNA_PLATFORM_SOURCES platform/platform_headless.cpp platform/no_folders.cpp)
+set(VORNA_PLATFORM_SOURCES
+    platform/platform_headless.cpp
+    platform/no_folders.cpp
+    platform/no_display_probe.cpp
+    platform/no_stop_signals.cpp)
 set(VORNA_PLATFORM_LIBS vorna_headless_glut)
 set(VORNA_SOUND_BACKEND sound/audio_silent.cpp)
 set(VORNA_DATA_FROM_BIN ".")

@@ -14,7 +14,11 @@ add_library(vorna_web_glut INTERFACE)
 target_include_directories(vorna_web_glut BEFORE INTERFACE ${CMAKE_SOURCE_DIR}/platform/web)
 target_link_libraries(vorna_web_glut INTERFACE glfixed_glut)
 
-set(VORNA_PLATFORM_SOURCES platform/platform_web.cpp platform/no_folders.cpp)
+set(VORNA_PLATFORM_SOURCES
+    platform/platform_web.cpp
+    platform/no_folders.cpp
+    platform/no_display_probe.cpp
+    platform/no_stop_signals.cpp)
 set(VORNA_PLATFORM_LIBS vorna_web_glut)
 set(VORNA_SOUND_BACKEND sound/audio_webaudio.cpp)
 set(VORNA_DATA_FROM_BIN ".")

@@ -15,7 +15,10 @@ else()
   set(VORNA_GLUT GLUT::GLUT)
 endif()
 
-set(VORNA_PLATFORM_SOURCES platform/platform_windows.cpp)
+set(VORNA_PLATFORM_SOURCES
+    platform/platform_windows.cpp
+    platform/no_display_probe.cpp
+    platform/no_stop_signals.cpp)
 set(VORNA_PLATFORM_LIBS ${VORNA_GLUT} glu32 opengl32 gdi32 user32)
 set(VORNA_SOUND_BACKEND sound/audio_winmm.cpp)
 set(VORNA_SOUND_LIBS winmm)

@@ -4,19 +4,6 @@
 
 #include "platform/platform.h"
 
-bool window_system_ready(int, char**) {
-  return true;
-}
-
-void release_display_probe() {}
-
-// Only the program itself stops it.
-void catch_stop_requests() {}
-
-bool stop_requested() {
-  return false;
-}
-
 void set_toolkit_options() {}
 void move_pointer(int, int) {}
 void set_window_title(const char*) {}

@@ -115,20 +115,6 @@ extern "C" void glutSwapBuffers() {
   glFlush();
 }
 
-// A page without WebGL never gets this far: the page itself says so.
-bool window_system_ready(int, char**) {
-  return true;
-}
-
-void release_display_probe() {}
-
-// A page is stopped by its browser: nothing to catch.
-void catch_stop_requests() {}
-
-bool stop_requested() {
-  return false;
-}
-
 // Emscripten's GLUT has no options to set; what the desktop's window close does, q does here.
 void set_toolkit_options() {
   web_end_on_exit();

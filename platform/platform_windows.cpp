@@ -38,20 +38,6 @@ HWND current_window() {
 
 }  // namespace
 
-// Windows always has a desktop to open the window on.
-bool window_system_ready(int, char**) {
-  return true;
-}
-
-void release_display_probe() {}
-
-// On Windows a stop comes to the window as its close message, which the toolkit ends in exit().
-void catch_stop_requests() {}
-
-bool stop_requested() {
-  return false;
-}
-
 // Closing the window ends the process through exit(), so exit-time destructors run.
 void set_toolkit_options() {
   glutSetOption(GLUT_ACTION_ON_WINDOW_CLOSE, GLUT_ACTION_EXIT);
