@@ -221,7 +221,7 @@ bool loaded_xinput(const std::string& log) {
 }
 
 TEST(WineE2e, TitleTextThenStageFromCrlfFileThenQuitsOnQ) {
-  WineGame game("play", true, {{kLogLoadedDlls}});
+  WineGame game("play", true, {{kLogLoadedDlls}, {}});
   ASSERT_NE(game.window(), 0UL) << game.err();
   // The window shows before the game gives it its title: wait (bounded) for the title.
   for (int i = 0; i < 100 && game.utf8_property("_NET_WM_NAME") != kTitle; ++i) pause_ms(100);
@@ -266,7 +266,8 @@ TEST(WineE2e, WithoutXInputItPlaysByKeyboard) {
   const std::string overrides = env("WINEDLLOVERRIDES");
   WineGame game("no-xinput", true,
                 {{kLogLoadedDlls, "WINEDLLOVERRIDES=" + overrides + (overrides.empty() ? "" : ";") +
-                                     "xinput1_4,xinput9_1_0=d"}});
+                                      "xinput1_4,xinput9_1_0=d"},
+                 {}});
   ASSERT_NE(game.window(), 0UL) << game.err();
   EXPECT_TRUE(title_page(game.shot_until(title_page)));
   game.key("s");
