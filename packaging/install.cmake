@@ -79,7 +79,7 @@ set(CPACK_PACKAGE_VENDOR "${VORNA_MAINTAINER_NAME}")
 set(CPACK_PACKAGE_CONTACT "${VORNA_MAINTAINER}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "first-person walk through random 3D mazes")
 string(JOIN "\n" CPACK_PACKAGE_DESCRIPTION
-  "ザルヴォス３Ｄ～ミルテカ～: a Japanese story scrolls up to the title, then every"
+  "${VORNA_TITLE}: a Japanese story scrolls up to the title, then every"
   "stage is a new random maze, ten cells larger than the one before. Life drains"
   "with every moment and every step; a red ball restores it, a teapot clears the"
   "fog, a click marks the wall ahead, and for a price the eye rises for a view"

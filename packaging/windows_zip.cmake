@@ -1,6 +1,8 @@
 # The zip for players (`make windows`): the game, its data files, a short README and the licences.
 include(${CMAKE_SOURCE_DIR}/packaging/zip.cmake)
-set(VORNA_ZIP_DOCS ${CMAKE_SOURCE_DIR}/packaging/windows/README.txt
+configure_file(${CMAKE_SOURCE_DIR}/packaging/windows/README.txt ${CMAKE_BINARY_DIR}/README.txt
+               @ONLY)  # with the game's name
+set(VORNA_ZIP_DOCS ${CMAKE_BINARY_DIR}/README.txt
                    ${CMAKE_SOURCE_DIR}/packaging/windows/FONT-LICENSE.txt)
 # The licence of the static freeglut linked into the game.
 if(VORNA_WINDOWS_DEPS AND EXISTS ${VORNA_WINDOWS_DEPS}/COPYING)

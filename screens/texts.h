@@ -1,5 +1,7 @@
 #pragma once
 
+#include "screens/window_title.h"
+
 // Every on-screen text, as the Shift-JIS bytes the kanji renderer takes. They are written in
 // UTF-8 in screens/texts.cpp.in and converted to CP932 at build time (tools/texts), so the
 // source stays readable and the bytes do not depend on the compiler's charset options.
@@ -19,6 +21,6 @@ extern const char gameover[];
 extern const char restart_hint[];
 
 // The window's title: UTF-8, for the window system, not drawn with the font.
-inline constexpr char window_title[] = "ザルヴォス３Ｄ～ミルテカ～";
+inline constexpr char window_title[] = VORNA_WINDOW_TITLE;
 
 }  // namespace texts

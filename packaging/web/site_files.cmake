@@ -1,5 +1,6 @@
 # Writes the two files of the site that describe the others, once those are in place: index.html
-# (from the page's template, with the sizes of what the first frame needs, for the progress bar)
+# (from the page's template, with the game's name from the manifest and the sizes of what the
+# first frame needs, for the progress bar)
 # and sw.js (from sw.js.in, with the list of files and a cache name made from all their
 # contents, so that any changed file gives a new cache). The web build runs it, and the browser
 # test on a copy of the site with one file changed.
@@ -18,6 +19,9 @@ foreach(name vorna.js vorna.wasm)
 endforeach()
 list(JOIN sizes ", " sizes)
 set(VORNA_FIRST_FRAME_FILES "{${sizes}}")
+# The page's title is the game's name, which the site's manifest already holds.
+file(READ ${SITE}/vorna.webmanifest manifest)
+string(JSON VORNA_TITLE GET "${manifest}" name)
 configure_file(${PAGE}/index.html ${SITE}/index.html @ONLY)
 
 # Every file but the worker itself; the MP3 sounds are kept only by the browsers that fetch them.
