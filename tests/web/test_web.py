@@ -96,11 +96,12 @@ class Run:
         else:
             ok = self.expect(over8 <= MAX_OFF_PIXELS and off_edge <= MAX_OFF_LEVELS,
                              "%s%s: within the bound of the native picture" % (where, name))
-        if not ok:  # both kept for a look
+        if not ok:  # both kept for a look, named for the walk too ("pad-stage-browser.ppm")
             keep = os.path.join(self.web_build, "test-web")
             os.makedirs(keep, exist_ok=True)
-            shutil.copy(os.path.join(self.native, name + ".ppm"), os.path.join(keep, name + "-native.ppm"))
-            with open(os.path.join(keep, name + "-browser.ppm"), "wb") as f:
+            base = os.path.join(keep, re.sub(r"[^a-z0-9]+", "-", (where + name).lower()).strip("-"))
+            shutil.copy(os.path.join(self.native, name + ".ppm"), base + "-native.ppm")
+            with open(base + "-browser.ppm", "wb") as f:
                 f.write(b"P6\n%d %d\n255\n" % (b["width"], b["height"]) + shot)
         self.last = shot
 
